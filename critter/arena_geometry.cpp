@@ -1,0 +1,24 @@
+#include "critter/arena_geometry.h"
+
+#include <cstddef>
+
+#include "app/params.h"
+
+ArenaGeometry g_Arena;
+
+void PrepareArenaGeometry() {
+  if (!g_Arena.bGeometryReady) {
+    g_Arena.dBlockMin = 511.0 / 3.0;
+    g_Arena.dBlockMax = 1022.0 / 3.0;
+    g_Arena.dArenaSize = 511.0;
+    g_Arena.dCentreX = g_Arena.dCentreY = 255.5;
+    const double L = g_Arena.dBlockMin, H = g_Arena.dBlockMax;
+    g_Arena.BlockWalls[0] = {L, L, H, L};  // top
+    g_Arena.BlockWalls[1] = {H, L, H, H};  // right
+    g_Arena.BlockWalls[2] = {L, H, H, H};  // bottom
+    g_Arena.BlockWalls[3] = {L, L, L, H};  // left
+    g_Arena.bGeometryReady = true;
+  }
+  const std::size_t flags = Params.FungusCount > 0 ? static_cast<std::size_t>(Params.FungusCount) : 0;
+  if (g_Arena.vecExcluded.size() != flags) g_Arena.vecExcluded.assign(flags, 0);
+}

@@ -1,0 +1,98 @@
+// A critter's tick: thinking, turning, moving, collisions and eating.
+#include <cmath>
+
+#include "app/params.h"
+#include "common/constants.h"
+#include "critter/critter.h"
+
+bool Critter::Think(double input, double& o0, double& o1) const {
+  const double in[1] = {input};
+  const std::span<const double> out = Net.Run(in);
+  if (static_cast<long long>(out.size()) < Params.OutputCount || out.size() < 2) return false;
+  o0 = out[0];
+  o1 = out[1];
+  return true;
+}
+
+bool Critter::Step(const std::vector<Vec2D>& fungi, bool display) {
+  if (display) dDisplayHeading = dHeading;
+  double o0 = 0.0, o1 = 0.0;
+  if (iCollision != Free) {
+    // Held: no sensing, a constant input; turning on the spot until free.
+    if (!Think(-1.0, o0, o1)) return false;
+    Move(o0, o1);
+    if (iCollision != Free) {
+      if (display) dMarkerX = dMarkerY = -1.0;
+      return true;
+    }
+    // Just released: sense and move once more in this tick.
+  }
+  Sense(fungi);
+  if (display) {
+    dMarkerX = fungi[iTarget].x;
+    dMarkerY = fungi[iTarget].y;
+  }
+  if (!Think(RelativeBearing(dHeading, dTargetBearing), o0, o1)) return false;
+  Move(o0, o1);
+  return true;
+}
+
+void Critter::Move(double o0, double o1) {
+  const double speed = std::sqrt((1 - o0) + (1 - o1));
+  dHeading = Turn(dHeading, o0 - o1);
+  const double nx = dPosX + std::cos(dHeading) * speed;
+  const double ny = dPosY + std::sin(dHeading) * speed;
+  if (iCollision == Free)
+    CheckCollision(nx, ny);
+  else
+    CheckRelease(nx, ny);
+  if (iCollision == Free) {
+    dPosX = nx;
+    dPosY = ny;
+    dRelX = nx - 255.5;
+    dRelY = ny - 255.5;
+    dCentreDistance = std::sqrt(dRelX * dRelX + dRelY * dRelY);
+  }
+}
+
+double Critter::Turn(double h, double diff) const {
+  double r = diff * kPi;
+  if (iCollision == Free) {
+    if (r < -Params.MaxTurnPerTick) r = -Params.MaxTurnPerTick;
+    if (r > Params.MaxTurnPerTick) r = Params.MaxTurnPerTick;
+  }
+  double turned = h + r;
+  if (turned > kPi)
+    turned = turned - kTwoPi;
+  else if (turned <= -kPi)
+    turned = turned + kTwoPi;
+  return turned;
+}
+
+void Critter::CheckCollision(double nx, double ny) {
+  const double L = g_Arena.dBlockMin, H = g_Arena.dBlockMax;
+  if (nx >= 511 || nx <= 0 || ny >= 511 || ny <= 0)
+    iCollision = ArenaEdge;
+  else if (L <= nx && nx <= H && L <= ny && ny <= H)
+    iCollision = CentralBlock;
+}
+
+void Critter::CheckRelease(double nx, double ny) {
+  const double L = g_Arena.dBlockMin, H = g_Arena.dBlockMax;
+  if (iCollision == ArenaEdge) {
+    if (0 < nx && nx < 511 && 0 < ny && ny < 511) iCollision = Free;
+  } else if (iCollision == CentralBlock) {
+    if (nx < L || nx > H || ny < L || ny > H) iCollision = Free;
+  }
+}
+
+int Critter::TryEat(const std::vector<Vec2D>& fungi, double& reward) const {
+  if (iCollision != Free || iTarget < 0) return -1;
+  const double dx = dPosX - fungi[iTarget].x, dy = dPosY - fungi[iTarget].y;
+  const double d = std::sqrt(dx * dx + dy * dy);
+  if (d < 5.0) {
+    reward = 100.0;
+    return iTarget;
+  }
+  return -1;
+}

@@ -1,0 +1,127 @@
+// How a critter finds its target fungus and sees around the central block.
+#include <algorithm>
+#include <cmath>
+
+#include "app/params.h"
+#include "common/constants.h"
+#include "critter/critter.h"
+#include "log/debug_log.h"
+
+double Critter::FindClosestFungus(const std::vector<Vec2D>& fungi) {
+  double best = 99999.0;
+  int bestIndex = 0;
+  const int n = static_cast<int>(fungi.size());
+  for (int i = 0; i < n; ++i) {
+    const double dx = fungi[i].x - dPosX, dy = fungi[i].y - dPosY;
+    const double d = std::sqrt(dx * dx + dy * dy);
+    if (d < best) {
+      best = d;
+      bestIndex = i;
+    }
+  }
+  iTarget = bestIndex;
+  const double tx = fungi[iTarget].x - 255.5, ty = fungi[iTarget].y - 255.5;
+  dTargetBearing = std::atan2(ty - dRelY, tx - dRelX);
+  return std::sqrt(tx * tx + ty * ty);
+}
+
+bool Critter::IsSightBlocked(double t, const Vec2D& f) const {
+  // Far enough apart around the centre: always in sight of each other.
+  if (dCentreDistance + t > 381.0) return false;
+  const double L = g_Arena.dBlockMin, H = g_Arena.dBlockMax;
+  const double minX = std::fmin(f.x, dPosX), maxX = std::fmax(f.x, dPosX);
+  const double minY = std::fmin(f.y, dPosY), maxY = std::fmax(f.y, dPosY);
+  if (maxX < L || minX > H || maxY < L || minY > H) return false;
+  const Vec2D a{dPosX, dPosY};
+  const WallSegment sight{dPosX, dPosY, f.x, f.y};
+  for (const WallSegment& wall : g_Arena.BlockWalls) {
+    Vec2D p;
+    if (IntersectLines(a, f, wall, p) && IsOnSegment(wall, p) && IsOnSegment(sight, p)) return true;
+  }
+  return false;
+}
+
+bool IntersectLines(const Vec2D& a, const Vec2D& b, const WallSegment& w, Vec2D& p) {
+  const double d = (w.y2 - w.y1) * (b.x - a.x) - (w.x2 - w.x1) * (b.y - a.y);
+  if (d == 0.0) return false;
+  const double e = a.x * b.y - a.y * b.x;
+  const double l = w.x1 * w.y2 - w.x2 * w.y1;
+  p.x = std::fabs(((w.x2 - w.x1) * e - (b.x - a.x) * l) / d);
+  p.y = std::fabs(((w.y2 - w.y1) * e - (b.y - a.y) * l) / d);
+  return true;
+}
+
+bool IsOnSegment(const WallSegment& w, const Vec2D& p) {
+  constexpr double eps = 1e-8, delta = 1e-6;
+  const double minX = std::fmin(w.x1, w.x2), maxX = std::fmax(w.x1, w.x2);
+  const double minY = std::fmin(w.y1, w.y2), maxY = std::fmax(w.y1, w.y2);
+  if (p.x < minX - eps || p.x > maxX + eps || p.y < minY - eps || p.y > maxY + eps) return false;
+  if (maxX - minX < delta || maxY - minY < delta) return true;
+  double u = (p.x - minX) / (maxX - minX);
+  if (w.x2 < w.x1) u = 1 - u;
+  double v = (p.y - minY) / (maxY - minY);
+  if (w.y2 < w.y1) v = 1 - v;
+  return v - delta <= u && u <= v + delta;
+}
+
+void Critter::FindClosestAllowedFungus(const std::vector<Vec2D>& fungi) {
+  const unsigned char* excluded = g_Arena.vecExcluded.data();
+  double best = 99999.0;
+  int bestIndex = 0;
+  const int n = static_cast<int>(fungi.size());
+  for (int i = 0; i < n; ++i) {
+    if (excluded[i]) continue;
+    const double dx = fungi[i].x - dPosX, dy = fungi[i].y - dPosY;
+    const double d = std::sqrt(dx * dx + dy * dy);
+    if (d < best) {
+      best = d;
+      bestIndex = i;
+    }
+  }
+  iTarget = bestIndex;
+}
+
+void Critter::GetFungusAwayFromWall(const std::vector<Vec2D>& fungi) {
+  std::vector<unsigned char>& excluded = g_Arena.vecExcluded;
+  // A list longer than the flags would only come from a caller outside the
+  // World; grow rather than write past the end.
+  if (excluded.size() < fungi.size()) excluded.resize(fungi.size());
+  std::fill(excluded.begin(), excluded.end(), 0);
+
+  auto targetPlace = [&](double& tx, double& ty) {
+    tx = fungi[iTarget].x - 255.5;
+    ty = fungi[iTarget].y - 255.5;
+    return std::sqrt(tx * tx + ty * ty);
+  };
+  excluded[iTarget] = 1;
+  int count = 1;
+  FindClosestAllowedFungus(fungi);
+  double tx, ty;
+  double t = targetPlace(tx, ty);
+  while (IsSightBlocked(t, fungi[iTarget])) {
+    excluded[iTarget] = 1;
+    FindClosestAllowedFungus(fungi);
+    t = targetPlace(tx, ty);
+    ++count;
+    if (count >= Params.FungusCount) {
+      LogMessage("GetFungusAwayFromWall can't find a fungus!");
+      break;
+    }
+  }
+  dTargetBearing = std::atan2(ty - dRelY, tx - dRelX);
+}
+
+double RelativeBearing(double h, double b) {
+  if ((h < 0) == (b < 0)) return (b - h) / kPi;
+  if (h >= 0 && b < 0) {
+    const double d = h - b, a = kTwoPi - d;
+    return a <= d ? a / kPi : -d / kPi;
+  }
+  const double d = b - h, a = kTwoPi - d;
+  return d <= a ? d / kPi : -a / kPi;
+}
+
+void Critter::Sense(const std::vector<Vec2D>& fungi) {
+  const double t = FindClosestFungus(fungi);
+  if (IsSightBlocked(t, fungi[iTarget])) GetFungusAwayFromWall(fungi);
+}

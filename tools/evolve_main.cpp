@@ -1,0 +1,149 @@
+// vexlora-evolve: the World in fast mode without a window, one CSV row per
+// generation. Reads and writes the same files as the window program.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "app/params.h"
+#include "common/random.h"
+#include "log/debug_log.h"
+#include "world/world.h"
+
+#ifdef VEXLORA_HAVE_RENDER
+#include "render/arena_view.h"
+#include "render/surface.h"
+#endif
+
+namespace {
+
+constexpr int kBadUsage = 2;
+constexpr int kTickFailed = 1;
+
+struct Options {
+  int generations = 100;
+  std::optional<std::uint32_t> seed;
+  std::string params = "params.ini";
+  std::string csv;
+  std::string picture;
+  bool quiet = false;
+};
+
+void WriteHeader(std::FILE* out) {
+  std::fputs(
+      "generation,best_fitness,worst_fitness,average_fitness,best_index,worst_index,best_rolling,average_rolling,"
+      "composite,best_composite,wins,saves\n",
+      out);
+}
+
+void WriteRow(std::FILE* out, const World& w) {
+  const GeneticAlgorithm& ga = *w.pGA;
+  std::fprintf(out, "%d,%.17g,%.17g,%.17g,%d,%d,%.17g,%.17g,%.17g,%.17g,%d,%d\n", w.iGeneration - 1, ga.dBestFitness,
+               ga.dWorstFitness, ga.dTotalFitness / ga.iPopulationSize, ga.iBestIndex, ga.iWorstIndex,
+               w.dBestFitnessRollingAvg, w.dAvgFitnessRollingAvg, w.dComposite, w.dBestComposite, w.iWins,
+               w.iNumSaves);
+}
+
+void ShowProgress(int done, int total, double seconds) {
+  const double rate = seconds > 0 ? done / seconds : 0.0;
+  constexpr int kWidth = 30;
+  const int filled = total > 0 ? static_cast<int>(static_cast<long long>(kWidth) * done / total) : kWidth;
+  std::fprintf(stderr, "\r[%s%s] %d/%d generations, %.1f gen/s ", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+               std::string(static_cast<std::size_t>(kWidth - filled), '.').c_str(), done, total, rate);
+  std::fflush(stderr);
+}
+
+int Fail(const std::string& line) {
+  std::fprintf(stderr, "vexlora-evolve: %s\n", line.c_str());
+  return kBadUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options opt;
+  CLI::App app{"Runs Vexlora's evolution without a window and prints one CSV row per generation.",
+               "vexlora-evolve"};
+  app.add_option("--generations", opt.generations, "generations to run (default 100)")->check(CLI::NonNegativeNumber);
+  app.add_option("--seed", opt.seed, "seed of the random sequence (default: the current time)");
+  app.add_option("--params", opt.params, "parameter file (default params.ini)");
+  app.add_option("--csv", opt.csv, "write the CSV to this file instead of standard output");
+  app.add_option("--picture", opt.picture, "write the statistics panel after the last generation as a PNG");
+  app.add_flag("--quiet", opt.quiet, "no progress bar");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(app.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    return Fail(std::string(e.what()) + " (see --help)");
+  }
+#ifndef VEXLORA_HAVE_RENDER
+  if (!opt.picture.empty()) return Fail("--picture needs the drawing, which this build does not have");
+#endif
+
+  if (!LoadParams(opt.params)) return Fail("Cannot find ini file! (" + opt.params + ")");
+  if (const std::string problem = CheckParams(Params, opt.params); !problem.empty()) return Fail(problem);
+
+  std::FILE* out = stdout;
+  if (!opt.csv.empty()) {
+    out = std::fopen(opt.csv.c_str(), "w");
+    if (!out) return Fail("cannot write " + opt.csv);
+  }
+
+  const std::uint32_t seed = opt.seed ? *opt.seed : static_cast<std::uint32_t>(std::time(nullptr));
+  std::fprintf(stderr, "seed: %u\n", seed);
+  SeedRandom(seed);
+
+  World world;
+  world.bFastMode = true;
+  OpenDebugLog();  // after the World, so nothing is logged while it is built
+
+  const bool progress = !opt.quiet && isatty(STDERR_FILENO);
+  const auto start = std::chrono::steady_clock::now();
+  auto elapsed = [&start] {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+
+  WriteHeader(out);
+  int status = 0;
+  double lastShown = -1.0;
+  while (world.iGeneration < opt.generations) {
+    const int before = world.iGeneration;
+    if (!world.Update()) {
+      status = kTickFailed;
+      break;
+    }
+    if (world.iGeneration != before) {
+      WriteRow(out, world);
+      if (progress && (elapsed() - lastShown >= 0.1 || world.iGeneration == opt.generations)) {
+        lastShown = elapsed();
+        ShowProgress(world.iGeneration, opt.generations, lastShown);
+      }
+    }
+  }
+  if (progress) std::fputc('\n', stderr);
+  std::fflush(out);
+  if (out != stdout) std::fclose(out);
+
+#ifdef VEXLORA_HAVE_RENDER
+  if (status == 0 && !opt.picture.empty()) {
+    Surface surface;
+    world.bDrawnThisGeneration = false;
+    world.iLastHeaderGeneration = -1;
+    surface.FillWhite();
+    Render(world, surface);
+    if (!surface.SavePng(opt.picture)) {
+      std::fprintf(stderr, "vexlora-evolve: cannot write %s\n", opt.picture.c_str());
+      status = kTickFailed;
+    }
+  }
+#endif
+
+  CloseDebugLog();
+  return status;
+}
