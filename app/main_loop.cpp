@@ -1,0 +1,89 @@
+#include "app/main_loop.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "app/events.h"
+#include "app/frame_timer.h"
+#include "app/window.h"
+#include "render/arena_view.h"
+#include "render/surface.h"
+#include "world/world.h"
+
+namespace {
+
+// Adds up the time fast mode is on; read at switches only.
+class FastModeClock {
+ public:
+  FastModeClock(bool on, std::int64_t frequency) : frequency_(static_cast<double>(frequency)) { Switch(on); }
+
+  void Switch(bool on) {
+    const auto now = static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+    if (on_) counts_ += now - since_;
+    on_ = on;
+    since_ = now;
+  }
+
+  double Seconds() {
+    Switch(on_);
+    return static_cast<double>(counts_) / frequency_;
+  }
+
+ private:
+  double frequency_;
+  bool on_ = false;
+  std::int64_t since_ = 0;
+  std::int64_t counts_ = 0;
+};
+
+}  // namespace
+
+LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTimer& timer) {
+  const auto frequency = static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
+  PumpSchedule pump(frequency);
+  FastModeClock fastClock(world.bFastMode, frequency);
+  LoopResult result;
+  bool quit = false;
+  while (!quit) {
+    if (pump.Due(static_cast<std::int64_t>(SDL_GetPerformanceCounter()), world.bFastMode)) SDL_PumpEvents();
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+      switch (ActionFor(event)) {
+        case EventAction::kQuit:
+          // The pass still finishes: a frame that is due still ticks.
+          quit = true;
+          break;
+        case EventAction::kToggleFastMode:
+          world.bFastMode = !world.bFastMode;
+          fastClock.Switch(world.bFastMode);
+          break;
+        case EventAction::kToggleSensors:
+          world.bShowSensors = !world.bShowSensors;
+          break;
+        case EventAction::kRepresent:
+          window.Represent();
+          break;
+        case EventAction::kNone:
+          break;
+      }
+    }
+
+    // The timer is asked on every pass, fast mode or not, so that its period
+    // runs on from the last frame it saw.
+    if (timer.ReadyForNextFrame() || world.bFastMode) {
+      if (!world.Update()) {
+        result.tickFailed = true;
+        break;
+      }
+      // In fast mode the statistics panel is drawn once a generation.
+      if (!world.bFastMode || !world.bDrawnThisGeneration) {
+        surface.FillWhite();
+        Render(world, surface);
+        window.Present(surface);
+      }
+    }
+  }
+  result.fastModeSeconds = fastClock.Seconds();
+  return result;
+}
