@@ -48,7 +48,7 @@ class World {
   void LoadAllWeights();
 
   // Spots drawn by one PlaceStart before the whole PlaceStarts starts over.
-  static constexpr int kMaxStartDraws = 100000;
+  static constexpr int kMaxStartDraws = 1000000;
 
   std::vector<Genome> vecPopulation;
   std::vector<Critter> vecCritters;

@@ -1,0 +1,162 @@
+// The headless runner as a user runs it: a real process in a fresh directory.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/run_program.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+const std::string kEvolve = VEXLORA_EVOLVE;
+const std::string kSource = VEXLORA_SOURCE_DIR;
+
+std::string DefaultParamsText() { return ReadFile(kSource + "/params.ini"); }
+
+// The default params.ini with one value replaced.
+std::string ParamsWith(const std::string& label, const std::string& value) {
+  std::string text = DefaultParamsText();
+  const std::size_t at = text.find(label + " ");
+  const std::size_t end = text.find('\n', at);
+  return text.replace(at, end - at, label + " " + value);
+}
+
+ProgramResult Evolve(const TempDir& dir, const std::string& args) {
+  return RunProgram(dir.path().string(), Quote(kEvolve) + " --quiet " + args);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+TEST(EvolveGolden, SeedOneTwentyGenerationsMatchesTheCommittedResult) {
+  TempDir dir;
+  WriteFile(dir.File("params.ini"), DefaultParamsText());
+  const ProgramResult r = Evolve(dir, "--seed 1 --generations 20");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, ReadFile(kSource + "/tests/golden/default-seed1-20.csv"));
+  EXPECT_EQ(r.err, "seed: 1\n");
+}
+
+#ifdef VEXLORA_EVOLVE_O0
+TEST(EvolveGolden, UnoptimisedBuildGivesTheSameResult) {
+  TempDir dir;
+  WriteFile(dir.File("params.ini"), DefaultParamsText());
+  const ProgramResult r =
+      RunProgram(dir.path().string(), Quote(VEXLORA_EVOLVE_O0) + " --quiet --seed 1 --generations 20");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, ReadFile(kSource + "/tests/golden/default-seed1-20.csv"));
+}
+#endif
+
+TEST(EvolveRuns, SameSeedSameCsvAndCsvFileOption) {
+  TempDir a, b;
+  const std::string params = ParamsWith("TicksPerGeneration", "300");
+  WriteFile(a.File("params.ini"), params);
+  WriteFile(b.File("params.ini"), params);
+  const ProgramResult first = Evolve(a, "--seed 77 --generations 15");
+  const ProgramResult second = Evolve(b, "--seed 77 --generations 15 --csv run.csv");
+  ASSERT_EQ(first.status, 0) << first.err;
+  ASSERT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out, "");
+  EXPECT_EQ(ReadFile(b.File("run.csv")), first.out);
+  const std::vector<std::string> rows = Lines(first.out);
+  ASSERT_EQ(rows.size(), 16u);
+  EXPECT_EQ(rows[0],
+            "generation,best_fitness,worst_fitness,average_fitness,best_index,worst_index,best_rolling,"
+            "average_rolling,composite,best_composite,wins,saves");
+  EXPECT_EQ(rows[1].rfind("0,", 0), 0u);
+  EXPECT_EQ(rows[15].rfind("14,", 0), 0u);
+  // A run writes its debug log like the window program.
+  const std::string log = ReadFile(a.File("Dbg.Log"));
+  EXPECT_EQ(log.rfind("Debug log", 0), 0u);
+  EXPECT_NE(log.find("Goodbye\n"), std::string::npos);
+}
+
+TEST(EvolveRuns, ShortGenerationsSaveWeightsAndTheNextRunLoadsThem) {
+  // With 10 ticks a generation, one meal lifts the composite score well
+  // above 125 (fitness is scaled by 2048 / 10), so the first meal saves.
+  TempDir dir, fresh;
+  const std::string params = ParamsWith("TicksPerGeneration", "10");
+  WriteFile(dir.File("params.ini"), params);
+  WriteFile(fresh.File("params.ini"), params);
+  const ProgramResult first = Evolve(dir, "--seed 4 --generations 10");
+  ASSERT_EQ(first.status, 0) << first.err;
+  ASSERT_TRUE(std::filesystem::exists(dir.File("AllWeights.bin")));
+  EXPECT_EQ(std::filesystem::file_size(dir.File("AllWeights.bin")), 30u * 26u * 8u);
+  const std::vector<std::string> rows = Lines(first.out);
+  EXPECT_NE(rows.back().substr(rows.back().rfind(',') + 1), "0");  // saves counted
+  const std::string log = ReadFile(dir.File("Dbg.Log"));
+  EXPECT_NE(log.find("New BestComposite\nGenerations: "), std::string::npos);
+  EXPECT_NE(log.find("\nBest index: "), std::string::npos);
+
+  // Same seed and full-length generations, with and without the saved
+  // weights: the critters run different networks from the first tick on.
+  WriteFile(dir.File("params.ini"), DefaultParamsText());
+  WriteFile(fresh.File("params.ini"), DefaultParamsText());
+  const ProgramResult loaded = Evolve(dir, "--seed 6 --generations 3");
+  const ProgramResult unloaded = Evolve(fresh, "--seed 6 --generations 3");
+  ASSERT_EQ(loaded.status, 0);
+  ASSERT_EQ(unloaded.status, 0);
+  EXPECT_NE(loaded.out, unloaded.out);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("Dbg1.Log")));  // the second run rotated the log
+}
+
+TEST(EvolveFailures, MissingParamsFile) {
+  TempDir dir;
+  const ProgramResult r = Evolve(dir, "--seed 1 --generations 1");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Cannot find ini file!"), std::string::npos) << r.err;
+  EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+TEST(EvolveFailures, RefusedParameter) {
+  TempDir dir;
+  WriteFile(dir.File("params.ini"), ParamsWith("CritterCount", "0"));
+  const ProgramResult r = Evolve(dir, "--seed 1");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Parameter CritterCount is 0 in params.ini; it must be from 2 to "), std::string::npos)
+      << r.err;
+  EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;
+}
+
+TEST(EvolveFailures, BadOptions) {
+  TempDir dir;
+  WriteFile(dir.File("params.ini"), DefaultParamsText());
+  for (const char* args : {"--generations many", "--no-such-option", "--seed -3", "--generations"}) {
+    const ProgramResult r = Evolve(dir, args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(Lines(r.err).size(), 1u) << args << ": " << r.err;
+  }
+  const ProgramResult help = Evolve(dir, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--generations"), std::string::npos);
+}
+
+TEST(EvolveFailures, WrongInputCountStopsTheRun) {
+  TempDir dir;
+  WriteFile(dir.File("params.ini"), ParamsWith("InputCount", "2"));
+  const ProgramResult r = Evolve(dir, "--seed 1 --generations 2");
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.status, 2);
+  EXPECT_NE(r.err.find("Wrong amount of NN inputs!"), std::string::npos) << r.err;
+  // The log is closed properly on the way out.
+  EXPECT_NE(ReadFile(dir.File("Dbg.Log")).find("Goodbye\n"), std::string::npos);
+}
+
+TEST(EvolveFailures, ParamsFileOptionNamesTheFile) {
+  TempDir dir;
+  WriteFile(dir.File("other.ini"), ParamsWith("TicksPerGeneration", "0"));
+  const ProgramResult r = Evolve(dir, "--params other.ini");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("TicksPerGeneration is 0 in other.ini"), std::string::npos) << r.err;
+}
