@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 static_assert(std::endian::native == std::endian::little, "the weight file holds little-endian doubles");
@@ -40,7 +41,9 @@ void SaveAllWeights(const Population& genomes, int count, int weightsPerGenome, 
 void LoadAllWeights(Population& genomes, int count, int weightsPerGenome, const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return;
-  if (count <= 0 || weightsPerGenome <= 0) {
+  // A directory of that name opens but is no weight file: keep the genomes.
+  struct stat info{};
+  if (fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode) || count <= 0 || weightsPerGenome <= 0) {
     std::fclose(f);
     return;
   }

@@ -123,6 +123,15 @@ TEST(WeightFileLoad, MissingFileChangesNothing) {
   }
 }
 
+TEST(WeightFileLoad, DirectoryOfThatNameChangesNothing) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.File("AllWeights.bin"));
+  Population p = Filled(3, 4, 1);
+  const Population before = p;
+  LoadAllWeights(p, 3, 4, dir.File("AllWeights.bin"));
+  for (std::size_t g = 0; g < 3; ++g) EXPECT_EQ(p[g].vecNetWeights, before[g].vecNetWeights);
+}
+
 TEST(WeightFileLoad, EmptyFileZeroesEveryWeight) {
   TempDir dir;
   WriteFile(dir.File("w.bin"), "");
