@@ -17,5 +17,5 @@ bool DisplayExpected();
 // without SDL_VIDEODRIVER asking for it.
 bool IsInvisibleDriver(const char* currentDriver, const char* requestedDriver);
 
-// The one line said when there is no display.
-std::string NoDisplayLine();
+// The one line said when there is no display, with why in parentheses.
+std::string NoDisplayLine(const std::string& why);

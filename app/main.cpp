@@ -40,8 +40,8 @@ int CannotOpenWindow() {
   return kFailed;
 }
 
-int NoDisplay() {
-  std::fprintf(stderr, "%s\n", NoDisplayLine().c_str());
+int NoDisplay(const std::string& why) {
+  std::fprintf(stderr, "%s\n", NoDisplayLine(why).c_str());
   return kFailed;
 }
 
@@ -55,7 +55,8 @@ bool ReportWanted() {
 int RunWindow() {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return CannotOpenWindow();
   SdlVideo sdl;
-  if (IsInvisibleDriver(SDL_GetCurrentVideoDriver(), std::getenv("SDL_VIDEODRIVER"))) return NoDisplay();
+  if (const char* driver = SDL_GetCurrentVideoDriver(); IsInvisibleDriver(driver, std::getenv("SDL_VIDEODRIVER")))
+    return NoDisplay(std::string("none could be reached; SDL would draw on its invisible ") + driver + " driver");
 
   Window window;
   if (!window.Open()) return CannotOpenWindow();
@@ -96,6 +97,6 @@ int main() {
     ShowMessage(nullptr, problem.c_str(), "Error");
     return kFailed;
   }
-  if (!display) return NoDisplay();
+  if (!display) return NoDisplay("DISPLAY and WAYLAND_DISPLAY are unset");
   return RunWindow();
 }

@@ -44,9 +44,10 @@ TEST(Display, InvisibleDriversCountAsNoDisplayUnlessAskedFor) {
 }
 
 TEST(Display, NoDisplayIsOneLineNamingTheHeadlessRunner) {
-  const std::string line = NoDisplayLine();
+  const std::string line = NoDisplayLine("DISPLAY is unset");
   EXPECT_EQ(line.find('\n'), std::string::npos);
   EXPECT_NE(line.find("vexlora-evolve"), std::string::npos);
+  EXPECT_NE(line.find("(DISPLAY is unset)"), std::string::npos);
 }
 
 SDL_Event Key(Uint32 type, SDL_Keycode sym, Uint8 repeat = 0, Uint16 mod = KMOD_NONE) {
