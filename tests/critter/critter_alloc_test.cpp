@@ -1,0 +1,125 @@
+// Step and TryEat run for every critter on every tick: they must not touch
+// the heap. This program replaces the global allocator to count calls, so it
+// is kept apart from the other critter tests.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "app/params.h"
+#include "common/random.h"
+#include "critter/critter.h"
+#include "tests/support/test_params.h"
+
+namespace {
+std::atomic<long> g_allocations{0};
+
+void* Counted(std::size_t size) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+
+void* CountedAligned(std::size_t size, std::align_val_t align) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  const auto a = static_cast<std::size_t>(align);
+  const std::size_t rounded = (size + a - 1) / a * a;
+  if (void* p = std::aligned_alloc(a, rounded ? rounded : a)) return p;
+  throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return Counted(size); }
+void* operator new[](std::size_t size) { return Counted(size); }
+void* operator new(std::size_t size, std::align_val_t a) { return CountedAligned(size, a); }
+void* operator new[](std::size_t size, std::align_val_t a) { return CountedAligned(size, a); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+
+namespace {
+
+// A place in the arena clear of the block and the edge.
+Vec2D RandomOpenPlace() {
+  for (;;) {
+    const Vec2D p{10 + RandomFraction() * 491, 10 + RandomFraction() * 491};
+    if (p.x < 160 || p.x > 351 || p.y < 160 || p.y > 351) return p;
+  }
+}
+
+int Nearest(const Critter& c, const std::vector<Vec2D>& fungi) {
+  int best = 0;
+  double bestDistance = 1e300;
+  for (int i = 0; i < static_cast<int>(fungi.size()); ++i) {
+    const double d = std::hypot(fungi[i].x - c.dPosX, fungi[i].y - c.dPosY);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = i;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+TEST(CritterAllocation, StepAndTryEatNeverAllocate) {
+  ScopedParams scope(DefaultParamsRecord());  // the full network, 40 fungi
+  SeedRandom(2024);
+  std::vector<Vec2D> fungi;
+  for (int i = 0; i < Params.FungusCount; ++i) fungi.push_back(RandomOpenPlace());
+  std::vector<Vec2D> replacements;
+  for (int i = 0; i < 4000; ++i) replacements.push_back(RandomOpenPlace());
+  // Start close round the block so that it often hides the nearest fungus.
+  const double L = 511.0 / 3.0, H = 1022.0 / 3.0;
+  const Vec2D starts[] = {{L - 15, 255.5}, {H + 15, 255.5}, {255.5, L - 15}, {255.5, H + 15},
+                          {L - 15, L - 15}, {H + 15, H + 15}, {L - 5, H - 30}, {H + 5, L + 30}};
+  std::vector<Critter> critters;
+  for (int i = 0; i < 8; ++i) critters.emplace_back(i, starts[i].x, starts[i].y);
+
+  const int ticks = 1500;
+  std::size_t nextReplacement = 0;
+  long fallbacks = 0, heldTicks = 0, eaten = 0;
+  bool allStepped = true;
+  const long before = g_allocations.load();
+  for (int tick = 0; tick < ticks; ++tick) {
+    for (Critter& c : critters) {
+      const bool wasFree = c.iCollision == Free;
+      const int nearest = Nearest(c, fungi);
+      allStepped = c.Step(fungi, tick % 3 == 0) && allStepped;
+      if (wasFree && c.iTarget != nearest) ++fallbacks;
+      if (!wasFree) ++heldTicks;
+      double reward = 0.0;
+      const int f = c.TryEat(fungi, reward);
+      if (f >= 0) {
+        ++eaten;
+        c.dFitness += reward;
+        fungi[f] = replacements[nextReplacement++ % replacements.size()];
+      }
+    }
+  }
+  const long allocations = g_allocations.load() - before;
+  EXPECT_EQ(allocations, 0);
+  EXPECT_TRUE(allStepped);
+  // The run went through the paths it is meant to cover.
+  EXPECT_GT(fallbacks, 0);
+  EXPECT_GT(heldTicks, 0);
+  RecordProperty("fallbacks", static_cast<int>(fallbacks));
+  RecordProperty("held_ticks", static_cast<int>(heldTicks));
+  RecordProperty("eaten", static_cast<int>(eaten));
+}
+
+TEST(CritterAllocation, CountingSeesAnAllocation) {
+  const long before = g_allocations.load();
+  auto* p = new std::vector<double>(16);
+  const long after = g_allocations.load();
+  delete p;
+  EXPECT_GE(after - before, 1);
+}
