@@ -1,0 +1,400 @@
+#!/usr/bin/env bash
+# The window program as a person meets it: a real window in an X server of
+# its own (Xvfb), driven with keys and checked on screenshots.
+# Usage: window_test.sh PROGRAM CASE   (the cases are at the end)
+# Exits 0 on success, 1 on failure, 77 when the X tools are missing.
+set -uo pipefail
+
+PROGRAM=$(realpath "$1")
+CASE=$2
+TITLE='^Vexlora v1\.0$'
+
+for tool in Xvfb xdotool xwininfo xprop import convert od awk timeout; do
+  if ! command -v "$tool" > /dev/null; then
+    echo "SKIP: $tool is missing (scripts/install-deps.sh installs it)"
+    exit 77
+  fi
+done
+
+WORK=$(mktemp -d)
+RUN=$WORK/run
+mkdir -p "$RUN"
+XVFB_PID=""
+APP_PID=""
+APP_STATUS=""
+
+cleanup() {
+  if [ -n "$APP_PID" ]; then kill -9 "$APP_PID" 2> /dev/null; wait "$APP_PID" 2> /dev/null; fi
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2> /dev/null; wait "$XVFB_PID" 2> /dev/null; fi
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL ($CASE): $*" >&2
+  if [ -f "$WORK/err" ]; then
+    echo "--- stderr of the program:" >&2
+    cat "$WORK/err" >&2
+  fi
+  exit 1
+}
+
+# ---- the X server ---------------------------------------------------------
+
+# Xvfb picks a free display number itself and writes it to fd 3 once ready.
+start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$WORK/display" 2> "$WORK/xvfb.err" &
+  XVFB_PID=$!
+  local i
+  for ((i = 0; i < 100; i++)); do
+    if [ -s "$WORK/display" ]; then
+      export DISPLAY=":$(head -n1 "$WORK/display")"
+      return 0
+    fi
+    kill -0 "$XVFB_PID" 2> /dev/null || break
+    sleep 0.1
+  done
+  cat "$WORK/xvfb.err" >&2
+  fail "Xvfb did not start"
+}
+
+# ---- the program -------------------------------------------------------------
+
+# params.ini: the project's default with some values replaced, e.g.
+# write_params CritterCount=10 FungusCount=20
+write_params() {
+  local text
+  text=$(cat "$VEXLORA_SOURCE_DIR/params.ini") || fail "no default params.ini"
+  local pair
+  for pair in "$@"; do
+    local label=${pair%%=*} value=${pair#*=}
+    text=$(printf '%s\n' "$text" | awk -v l="$label" -v v="$value" '$1 == l { $2 = v } { print }')
+  done
+  printf '%s\n' "$text" > "$RUN/params.ini"
+}
+
+start_app() {
+  : > "$WORK/err"
+  (cd "$RUN" && exec env SDL_VIDEODRIVER=x11 "$PROGRAM" "$@") > "$WORK/out" 2> "$WORK/err" &
+  APP_PID=$!
+  APP_STATUS=""
+}
+
+# Waits for the program to end, at most $1 seconds; sets APP_STATUS.
+wait_exit() {
+  local limit=$1 i
+  for ((i = 0; i < limit * 20; i++)); do
+    local state
+    state=$(awk '{ print $3 }' "/proc/$APP_PID/stat" 2> /dev/null)
+    if [ -z "$state" ] || [ "$state" = Z ]; then
+      wait "$APP_PID"
+      APP_STATUS=$?
+      APP_PID=""
+      return 0
+    fi
+    sleep 0.05
+  done
+  fail "the program did not end within $limit s"
+}
+
+find_window() {
+  local i
+  W=""
+  for ((i = 0; i < 100; i++)); do
+    W=$(timeout 5 xdotool search --onlyvisible --name "$TITLE" 2> /dev/null | head -n1)
+    [ -n "$W" ] && return 0
+    kill -0 "$APP_PID" 2> /dev/null || fail "the program ended before its window appeared"
+    sleep 0.1
+  done
+  fail "no window titled 'Vexlora v1.0' within 10 s"
+}
+
+# Nothing of the program left on the screen: no main window, no message box.
+expect_no_windows() {
+  local tree
+  tree=$(xwininfo -root -tree)
+  if grep -q '"Vexlora v1.0"' <<< "$tree"; then fail "the window is still there"; fi
+  if grep -q '"Error"' <<< "$tree"; then fail "a message box is still there"; fi
+}
+
+# A message box (SDL draws it in a process of its own, so only the window
+# tree shows it): wait for it, at most 10 s, and answer it with Return.
+dismiss_box() {
+  local caption=$1 i box=""
+  for ((i = 0; i < 100; i++)); do
+    box=$(xwininfo -root -tree | awk -v c="\"$caption\":" '$2 == c { print $1; exit }')
+    [ -n "$box" ] && break
+    kill -0 "$APP_PID" 2> /dev/null || break
+    sleep 0.1
+  done
+  [ -n "$box" ] || fail "no message box captioned $caption appeared"
+  xdotool key --window "$box" Return 2> /dev/null
+}
+
+expect_stderr() {
+  grep -qF -- "$1" "$WORK/err" || fail "stderr lacks: $1"
+}
+
+# ---- screenshots ------------------------------------------------------------
+
+# Takes a screenshot of the window into $SHOT and lists its pixels that are
+# not white, one "x y r g b" a line, into $SHOT.txt.
+shot() {
+  SHOT=$WORK/shot-$((++SHOTS)).png
+  import -window "$W" "$SHOT" 2> /dev/null || fail "screenshot failed"
+  convert "$SHOT" -alpha off -transparent white sparse-color:- | tr ' ' '\n' |
+    awk -F '[,()]' 'NF { print $1, $2, $4, $5, $6 }' > "$SHOT.txt"
+}
+SHOTS=0
+
+# Pixels of colour "r g b" in the box x0..x1, y0..y1 of the last screenshot.
+count() {
+  awk -v c="$1" -v x0="$2" -v y0="$3" -v x1="$4" -v y1="$5" \
+    '$3 " " $4 " " $5 == c && $1 >= x0 && $1 <= x1 && $2 >= y0 && $2 <= y1 { n++ } END { print n + 0 }' \
+    "$SHOT.txt"
+}
+
+GREEN="0 150 0"
+RED="255 0 0"
+BLUE="0 0 255"
+BLACK="0 0 0"
+
+# The central block's outline: 170 pixels a side, 171..340.
+block_pixels() {
+  awk -v c="$GREEN" '$3 " " $4 " " $5 == c &&
+    ((($1 == 171 || $1 == 340) && $2 >= 171 && $2 <= 340) || (($2 == 171 || $2 == 340) && $1 >= 171 && $1 <= 340)) { n++ }
+    END { print n + 0 }' "$SHOT.txt"
+}
+
+is_arena() { [ "$(block_pixels)" -ge 600 ]; }
+
+# The statistics panel: the blue average and red best graphs rising from the
+# bottom-left corner, and no block.
+is_stats() {
+  [ "$(block_pixels)" -lt 10 ] && [ "$(count "$BLUE" 0 256 255 511)" -ge 5 ] && [ "$(count "$RED" 0 256 255 511)" -ge 5 ]
+}
+
+# Screenshots until CHECK holds, at most $1 seconds.
+wait_for() {
+  local limit=$1 check=$2 i
+  for ((i = 0; i < limit * 10; i++)); do
+    shot
+    $check && return 0
+    kill -0 "$APP_PID" 2> /dev/null || fail "the program ended while waiting for $check"
+    sleep 0.1
+  done
+  fail "$check did not hold within $limit s (last screenshot $SHOT)"
+}
+
+keep_shot() {
+  if [ -n "${VEXLORA_E2E_SHOTS:-}" ]; then
+    mkdir -p "$VEXLORA_E2E_SHOTS"
+    cp "$SHOT" "$VEXLORA_E2E_SHOTS/$1.png"
+  fi
+}
+
+# ---- the cases ------------------------------------------------------------------
+
+case_arena_and_keys() {
+  start_xvfb
+  write_params TicksPerGeneration=50 CritterCount=10 FungusCount=20 FrameRate=60
+  start_app
+  find_window
+
+  local info
+  info=$(xwininfo -id "$W")
+  grep -q 'Width: 512$' <<< "$info" || fail "client width is not 512: $info"
+  grep -q 'Height: 512$' <<< "$info" || fail "client height is not 512: $info"
+  # Centred on the 1024 x 768 screen.
+  grep -q 'Absolute upper-left X:  256$' <<< "$info" || fail "not centred horizontally: $info"
+  grep -q 'Absolute upper-left Y:  128$' <<< "$info" || fail "not centred vertically: $info"
+  local hints
+  hints=$(xwininfo -id "$W" -size)
+  grep -q 'minimum size: 512 by 512' <<< "$hints" || fail "no minimum size of 512 x 512: $hints"
+  grep -q 'maximum size: 512 by 512' <<< "$hints" || fail "no maximum size of 512 x 512 (resizable?): $hints"
+  xprop -id "$W" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || fail "the window has no 32 x 32 icon"
+
+  # The arena: the block, fungi (green squares away from the block), red
+  # elite critters and black ones below the header line.
+  wait_for 10 is_arena
+  keep_shot arena
+  local fungus red black
+  fungus=$(awk -v c="$GREEN" '$3 " " $4 " " $5 == c && ($1 < 169 || $1 > 342 || $2 < 169 || $2 > 342) { n++ } END { print n + 0 }' "$SHOT.txt")
+  red=$(count "$RED" 0 0 511 511)
+  black=$(count "$BLACK" 0 24 511 511)
+  [ "$fungus" -ge 100 ] || fail "too few fungus pixels ($fungus) in $SHOT"
+  [ "$red" -ge 20 ] || fail "too few red critter pixels ($red) in $SHOT"
+  [ "$black" -ge 40 ] || fail "too few black critter pixels ($black) in $SHOT"
+  [ "$(count "$BLACK" 0 0 200 18)" -ge 20 ] || fail "no header text in $SHOT"
+
+  # Only the release of a key acts.
+  xdotool keydown --window "$W" f
+  sleep 0.3
+  shot
+  is_arena || fail "fast mode started on a key press, before the release"
+  xdotool keyup --window "$W" f
+  wait_for 15 is_stats
+  keep_shot stats
+
+  # Back to the arena.
+  xdotool key --window "$W" f
+  wait_for 10 is_arena
+
+  # Shift+F counts as F.
+  xdotool key --window "$W" shift+f
+  wait_for 15 is_stats
+  xdotool key --window "$W" f
+  wait_for 10 is_arena
+
+  # Escape ends the run cleanly.
+  xdotool key --window "$W" Escape
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
+  expect_no_windows
+  expect_log_complete
+  cp "$RUN/Dbg.Log" "$WORK/first.log"
+
+  # A second run keeps the first log as Dbg1.Log; a quit from outside
+  # (SIGTERM) ends it as cleanly as Escape.
+  start_app
+  find_window
+  kill -TERM "$APP_PID"
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after SIGTERM"
+  cmp -s "$WORK/first.log" "$RUN/Dbg1.Log" || fail "Dbg1.Log is not the first run's log"
+  expect_log_complete
+  expect_no_windows
+}
+
+expect_log_complete() {
+  [ -f "$RUN/Dbg.Log" ] || fail "no Dbg.Log"
+  head -n1 "$RUN/Dbg.Log" | grep -q '^Debug log' || fail "Dbg.Log lacks its header"
+  tail -n1 "$RUN/Dbg.Log" | grep -q '^Goodbye' || fail "Dbg.Log lacks its footer"
+}
+
+# Signs of the sensor line below the header text: black pixels touching the
+# red elite critter (the line starts at its centre, drawn over it), or black
+# inside a fungus (green 5 x 5 outline, found by three of its corners; the
+# line ends next to its target's centre). Prints how many signs it found.
+sensor_signs() {
+  awk -v g="$GREEN" -v r="$RED" -v k="$BLACK" '
+    $2 >= 20 { c = $3 " " $4 " " $5; if (c == g) green[$1, $2] = 1; else if (c == r) red[$1, $2] = 1; else if (c == k) black[$1, $2] = 1 }
+    END {
+      for (p in black) {
+        split(p, xy, SUBSEP); x = xy[1]; y = xy[2]
+        for (dx = -1; dx <= 1; dx++) for (dy = -1; dy <= 1; dy++) if (((x + dx) SUBSEP (y + dy)) in red) { n++; dx = 2; dy = 2 }
+      }
+      for (p in green) {
+        split(p, xy, SUBSEP); x = xy[1]; y = xy[2]   # p as the top-left corner
+        corners = 1 + (((x + 4) SUBSEP y) in green) + ((x SUBSEP (y + 4)) in green) + (((x + 4) SUBSEP (y + 4)) in green)
+        if (corners < 3) continue
+        for (dx = 0; dx <= 4; dx++) for (dy = 0; dy <= 4; dy++) if (((x + dx) SUBSEP (y + dy)) in black) { n++; dx = 5; dy = 5 }
+      }
+      print n + 0
+    }' "$SHOT.txt"
+}
+
+# Of at most $1 screenshots, counts in SEEN those with signs of the sensor
+# line; stops at $2 such screenshots.
+count_sensor_line() {
+  local frames=$1 enough=$2 label=$3 i
+  SEEN=0
+  for ((i = 0; i < frames && SEEN < enough; i++)); do
+    shot
+    if [ "$(sensor_signs)" -gt 0 ]; then
+      SEEN=$((SEEN + 1))
+      keep_shot "$label-line-$i"
+    else
+      keep_shot "$label-no-line-$i"
+    fi
+  done
+}
+
+case_sensor_line() {
+  start_xvfb
+  # One red elite critter; the line runs from it to its target fungus in the
+  # black pen of the other critter. A critter held against a wall has no
+  # target, so generations are short (2 s) to give it new starts.
+  write_params TicksPerGeneration=120 CritterCount=2 EliteCount=1 FungusCount=20 FrameRate=60
+  start_app
+  find_window
+  wait_for 10 is_arena
+  count_sensor_line 8 8 off
+  local off=$SEEN
+  xdotool key --window "$W" v
+  count_sensor_line 40 3 on
+  local on=$SEEN
+  echo "screenshots with signs of a sensor line: $off of 8 without sensors, $on with (3 wanted)"
+  [ "$on" -ge 3 ] || fail "signs of the sensor line in only $on of 40 screenshots"
+  [ "$off" -le 1 ] || fail "signs of a sensor line in $off of 8 screenshots without sensors"
+  xdotool key --window "$W" Escape
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
+}
+
+# A failure shown in a box: answered, then the program must be gone with a
+# non-zero status and the message on stderr.
+expect_failure_with_box() {
+  local message=$1
+  dismiss_box Error
+  wait_exit 10
+  [ "$APP_STATUS" -ne 0 ] || fail "status 0 after: $message"
+  expect_stderr "Error: $message"
+  expect_no_windows
+}
+
+case_missing_params() {
+  start_xvfb
+  start_app
+  expect_failure_with_box "Cannot find ini file!"
+  [ ! -e "$RUN/Dbg.Log" ] || fail "a log was started without parameters"
+}
+
+case_refused_param() {
+  start_xvfb
+  write_params CritterCount=0
+  start_app
+  expect_failure_with_box "Parameter CritterCount is 0"
+}
+
+case_tick_fails() {
+  start_xvfb
+  write_params InputCount=2 CritterCount=10 FungusCount=20
+  start_app
+  find_window
+  expect_failure_with_box "Wrong amount of NN inputs!"
+  expect_log_complete
+}
+
+case_no_display() {
+  write_params
+  local driver
+  for driver in "" x11; do
+    : > "$WORK/err"
+    (cd "$RUN" && exec timeout 10 env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER="$driver" "$PROGRAM") \
+      > "$WORK/out" 2> "$WORK/err"
+    local status=$?
+    [ "$status" -ne 124 ] || fail "did not end at once without a display (SDL_VIDEODRIVER='$driver')"
+    [ "$status" -ne 0 ] || fail "status 0 without a display"
+    [ "$(wc -l < "$WORK/err")" -eq 1 ] || fail "not one line on stderr without a display"
+    expect_stderr "vexlora-evolve"
+    [ ! -e "$RUN/Dbg.Log" ] || fail "a log was started without a display"
+  done
+}
+
+case_display_unreachable() {
+  write_params
+  # A display number nobody serves.
+  local n=731
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  : > "$WORK/err"
+  (cd "$RUN" && exec timeout 10 env DISPLAY=":$n" SDL_VIDEODRIVER=x11 "$PROGRAM") > "$WORK/out" 2> "$WORK/err"
+  local status=$?
+  [ "$status" -ne 124 ] || fail "did not end at once with an unreachable display"
+  [ "$status" -ne 0 ] || fail "status 0 with an unreachable display"
+  expect_stderr "Error: Error Registering Class!"
+  expect_stderr "cannot open the window"
+}
+
+"case_$CASE"
+echo "PASS ($CASE)"
