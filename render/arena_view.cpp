@@ -1,0 +1,231 @@
+#include "render/arena_view.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <span>
+#include <string_view>
+
+#include "app/params.h"
+#include "render/matrix2d.h"
+#include "render/point2d.h"
+
+namespace {
+
+// A line of text built in place, so a frame allocates nothing for its texts.
+class TextLine {
+ public:
+  TextLine& Add(std::string_view text) {
+    const std::size_t n = std::min(text.size(), kCapacity - length_);
+    std::copy_n(text.data(), n, buffer_.data() + length_);
+    length_ += n;
+    return *this;
+  }
+
+  TextLine& AddInt(int value) {
+    const auto result = std::to_chars(buffer_.data() + length_, buffer_.data() + kCapacity, value);
+    if (result.ec == std::errc()) length_ = static_cast<std::size_t>(result.ptr - buffer_.data());
+    return *this;
+  }
+
+  // What a default string stream writes for a float: %g with 6 digits.
+  TextLine& AddFloat(float value) {
+    const std::size_t room = kCapacity - length_ + 1;  // the terminator may use the spare byte
+    const int n = std::snprintf(buffer_.data() + length_, room, "%.*g", 6, static_cast<double>(value));
+    if (n > 0) length_ += std::min(static_cast<std::size_t>(n), room - 1);
+    return *this;
+  }
+
+  std::string_view View() const { return {buffer_.data(), length_}; }
+
+ private:
+  static constexpr std::size_t kCapacity = 191;
+  std::array<char, kCapacity + 1> buffer_{};
+  std::size_t length_ = 0;
+};
+
+// Truncation toward zero. A value no int can hold (NaN, far off) gives
+// INT_MIN, as the processor's own conversion does, instead of undefined
+// behaviour; such a point is never on the surface.
+int Truncate(double value) {
+  if (!(value > -2147483649.0 && value < 2147483648.0)) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+// Both shapes have four vertices; a placed copy lives on the stack.
+using Figure = std::array<Point2D, 4>;
+
+std::span<Point2D> CopyShape(const Shape& shape, Figure& figure) {
+  const std::size_t n = std::min(shape.size(), figure.size());
+  std::copy_n(shape.begin(), n, figure.begin());
+  return {figure.data(), n};
+}
+
+// The closed outline through the vertices, back to the first.
+void DrawOutline(Surface& surface, std::span<const Point2D> vertices) {
+  if (vertices.empty()) return;
+  surface.MoveTo(Truncate(vertices[0].x), Truncate(vertices[0].y));
+  for (std::size_t v = 1; v < vertices.size(); ++v) surface.LineTo(Truncate(vertices[v].x), Truncate(vertices[v].y));
+  surface.LineTo(Truncate(vertices[0].x), Truncate(vertices[0].y));
+}
+
+bool OnSurface(int x, int y) { return x >= 0 && x < Surface::kWidth && y >= 0 && y < Surface::kHeight; }
+
+// From the last elite critter to its target marker, with the pen the last
+// critter left. Only when an elite critter exists: EliteCount 0 would name
+// critter -1.
+void RenderSensorLine(const World& world, Surface& surface) {
+  const int k = Params.EliteCount - 1;
+  if (k < 0 || k >= world.iNumCritters) return;
+  const Critter& critter = world.vecCritters[static_cast<std::size_t>(k)];
+  int x = -1;
+  int y = -1;
+  GetSensorPoints(critter, x, y);
+  if (!OnSurface(x, y)) return;
+  surface.MoveTo(Truncate(critter.dPosX), Truncate(critter.dPosY));
+  surface.LineTo(x, y);
+}
+
+void RenderHeader(World& world, Surface& surface) {
+  TextLine text;
+  text.Add("Generation: ").AddInt(world.iGeneration);
+  if (world.iNumSaves != 0) text.Add(",  Num. Saves: ").AddInt(world.iNumSaves);
+  surface.TextOut(5, 0, text.View());
+  world.iLastHeaderGeneration = world.iGeneration;
+}
+
+// The central block's border, 171 .. 340 on both axes.
+void RenderBlock(Surface& surface) {
+  surface.MoveTo(171, 171);
+  surface.LineTo(341, 171);
+  surface.MoveTo(171, 340);
+  surface.LineTo(341, 340);
+  surface.MoveTo(171, 171);
+  surface.LineTo(171, 341);
+  surface.MoveTo(340, 171);
+  surface.LineTo(340, 341);
+}
+
+}  // namespace
+
+void Render(World& world, Surface& surface) {
+  // In fast mode the header is redrawn only when the generation changed.
+  if (!world.bFastMode || world.iGeneration != world.iLastHeaderGeneration) RenderHeader(world, surface);
+
+  if (!world.bFastMode) {
+    world.bDrawnThisGeneration = true;
+    world.hOldPen = surface.SelectPen(world.hGreenPen);
+    RenderBlock(surface);
+    RenderFungi(world, surface);
+    surface.SelectPen(world.hRedPen);
+    for (int i = 0; i < world.iNumCritters; ++i) RenderCritter(world, surface, i);
+    if (world.bShowSensors) RenderSensorLine(world, surface);
+    surface.SelectPen(world.hOldPen);
+  } else if (!world.bDrawnThisGeneration) {
+    RenderStats(world, surface);
+    world.bDrawnThisGeneration = true;
+  }
+}
+
+void RenderFungi(World& world, Surface& surface) {
+  Figure figure;
+  for (const Vec2D& fungus : world.vecFungi) {
+    const std::span<Point2D> placed = CopyShape(world.vecFungusShape, figure);
+    FungusWorldTransform(placed, fungus.x, fungus.y);
+    DrawOutline(surface, placed);
+  }
+}
+
+void RenderCritter(World& world, Surface& surface, int i) {
+  const Pen pen = i < Params.EliteCount ? world.hRedPen : world.hOldPen;
+  const Critter& critter = world.vecCritters[static_cast<std::size_t>(i)];
+  Figure figure;
+
+  surface.SelectPen(pen);
+  std::span<Point2D> placed = CopyShape(world.vecCritterShape, figure);
+  critter.WorldTransform(placed, 2.0);
+  DrawOutline(surface, placed);
+
+  placed = CopyShape(world.vecCritterShape, figure);
+  critter.WorldTransform(placed, 4.0);
+  DrawOutline(surface, placed);
+
+  surface.SelectPen(pen);
+  placed = CopyShape(world.vecCritterShape, figure);
+  critter.WorldTransform(placed, 6.0);
+  DrawOutline(surface, placed);
+}
+
+void GetSensorPoints(const Critter& critter, int& x, int& y) {
+  // Only the x of the marker tells whether there is one; NaN counts as none.
+  if (critter.dMarkerX >= 0.0) {
+    x = Truncate(std::floor(critter.dMarkerX + 0.5));
+    y = Truncate(std::floor(critter.dMarkerY + 0.5));
+  } else {
+    x = -1;
+    y = -1;
+  }
+}
+
+void RenderStats(World& world, Surface& surface) {
+  if (world.iGeneration != 0) {
+    const double percent =
+        (static_cast<double>(world.iWins) / world.iGeneration - world.dChanceWinRate) * 100.0;
+    TextLine text;
+    text.Add("Best win percent: ").AddFloat(static_cast<float>(percent));
+    surface.TextOut(5, 20, text.View());
+  }
+  {
+    TextLine text;
+    text.Add("Best Score: ")
+        .AddFloat(static_cast<float>(world.dBestFitnessRollingAvg))
+        .Add(",  Average Score: ")
+        .AddFloat(static_cast<float>(world.dAvgFitnessRollingAvg))
+        .Add(",  Best/Avg Ratio: ")
+        .AddFloat(static_cast<float>(world.dBestAvgRollingRatio));
+    surface.TextOut(5, 40, text.View());
+  }
+  {
+    TextLine text;
+    text.Add("Composite Score: ")
+        .AddFloat(static_cast<float>(world.dComposite))
+        .Add(",  Best Composite Score: ")
+        .AddFloat(static_cast<float>(world.dBestComposite));
+    surface.TextOut(5, 60, text.View());
+  }
+
+  // The graph spans the width whatever the number of generations.
+  const float step = static_cast<float>(static_cast<double>(world.iGraphWidth) / (world.iGeneration + 1));
+  const int bottom = world.iGraphHeight;
+
+  world.hOldPen = surface.SelectPen(world.hBluePen);
+  surface.MoveTo(0, bottom);
+  float x = 0.0f;
+  for (const double v : world.vecAvgRollingHistory) {
+    surface.LineTo(Truncate(x), Truncate(std::floor(bottom - v * 1.5)));
+    x = x + step;
+  }
+
+  // The best scores are floored before the subtraction, so a best score can
+  // sit one pixel below an equal average score.
+  surface.SelectPen(world.hRedPen);
+  surface.MoveTo(0, bottom);
+  x = 0.0f;
+  for (const double v : world.vecBestRollingHistory) {
+    // Wraps like the processor's subtraction for a drop no int holds.
+    const int drop = Truncate(std::floor(v * 1.5));
+    const int y = static_cast<int>(static_cast<unsigned>(bottom) - static_cast<unsigned>(drop));
+    surface.LineTo(Truncate(std::floor(x)), y);
+    x += step;
+  }
+
+  surface.SelectPen(world.hOldPen);
+}
+
+std::string IntToString(int value) { return std::string(TextLine().AddInt(value).View()); }
+
+std::string FloatToString(float value) { return std::string(TextLine().AddFloat(value).View()); }
