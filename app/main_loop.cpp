@@ -6,6 +6,7 @@
 
 #include "app/events.h"
 #include "app/frame_timer.h"
+#include "app/present_schedule.h"
 #include "app/window.h"
 #include "render/arena_view.h"
 #include "render/surface.h"
@@ -42,11 +43,13 @@ class FastModeClock {
 LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTimer& timer) {
   const auto frequency = static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
   PumpSchedule pump(frequency);
+  PresentSchedule present(frequency);
   FastModeClock fastClock(world.bFastMode, frequency);
   LoopResult result;
   bool quit = false;
   while (!quit) {
-    if (pump.Due(static_cast<std::int64_t>(SDL_GetPerformanceCounter()), world.bFastMode)) SDL_PumpEvents();
+    const auto now = static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+    if (pump.Due(now, world.bFastMode)) SDL_PumpEvents();
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
       switch (ActionFor(event)) {
@@ -80,8 +83,12 @@ LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTime
       if (!world.bFastMode || !world.bDrawnThisGeneration) {
         surface.FillWhite();
         Render(world, surface);
-        window.Present(surface);
+        if (present.Drawn(now, world.bFastMode)) window.Present(surface);
       }
+    }
+    if (present.HeldDue(now)) {
+      window.Present(surface);
+      present.Presented(now);
     }
   }
   result.fastModeSeconds = fastClock.Seconds();

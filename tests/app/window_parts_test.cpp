@@ -8,6 +8,7 @@
 #include "app/events.h"
 #include "app/icon.h"
 #include "app/message_box.h"
+#include "app/present_schedule.h"
 
 namespace {
 
@@ -124,6 +125,41 @@ TEST(PumpSchedule, FirstPassAlwaysReads) {
   PumpSchedule pump(1'000'000'000);
   EXPECT_TRUE(pump.Due(0, true));
   EXPECT_TRUE(PumpSchedule(1'000'000'000).Due(-5'000'000'000'000LL, true));
+}
+
+TEST(PresentSchedule, EveryFrameGoesUpOutsideFastMode) {
+  PresentSchedule present(1'000);  // 20 a second: a gap of 50 counts
+  for (std::int64_t now : {0, 1, 2, 10, 11}) EXPECT_TRUE(present.Drawn(now, false)) << now;
+  EXPECT_FALSE(present.Held());
+}
+
+TEST(PresentSchedule, FastModePanelsGoUpAtMostTwentyTimesASecond) {
+  PresentSchedule present(1'000);
+  EXPECT_TRUE(present.Drawn(100, true)) << "the first panel goes up at once";
+  EXPECT_FALSE(present.Drawn(120, true));
+  EXPECT_TRUE(present.Held());
+  EXPECT_FALSE(present.Drawn(149, true));
+  EXPECT_TRUE(present.Drawn(150, true)) << "a gap later a new panel goes up at once";
+  EXPECT_FALSE(present.Held());
+}
+
+TEST(PresentSchedule, AHeldPanelGoesUpOnceTheGapHasPassed) {
+  PresentSchedule present(1'000);
+  ASSERT_TRUE(present.Drawn(0, true));
+  ASSERT_FALSE(present.Drawn(10, true));
+  EXPECT_FALSE(present.HeldDue(49));
+  EXPECT_TRUE(present.HeldDue(50));
+  present.Presented(50);
+  EXPECT_FALSE(present.Held());
+  EXPECT_FALSE(present.HeldDue(500)) << "nothing is held after it went up";
+}
+
+TEST(PresentSchedule, LeavingFastModeShowsTheNextFrameAtOnce) {
+  PresentSchedule present(1'000);
+  ASSERT_TRUE(present.Drawn(0, true));
+  ASSERT_FALSE(present.Drawn(5, true));
+  EXPECT_TRUE(present.Drawn(6, false));
+  EXPECT_FALSE(present.Held()) << "the frame that went up replaces the held panel";
 }
 
 TEST(Icon, CritterAndFungusOnWhiteInAFrame) {
