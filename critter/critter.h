@@ -64,6 +64,10 @@ class Critter {
   bool Think(double input, double& o0, double& o1) const;
 };
 
+// Index of the fungus nearest to (px, py): of equally near fungi the lowest
+// index; 0 when none is nearer than 99999 units.
+int NearestFungus(const std::vector<Vec2D>& fungi, double px, double py);
+
 // The crossing point of the line through a and b with the line through the
 // wall's end points; false for parallel lines.
 bool IntersectLines(const Vec2D& a, const Vec2D& b, const WallSegment& w, Vec2D& p);
