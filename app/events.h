@@ -8,7 +8,7 @@
 enum class EventAction { kNone, kQuit, kToggleFastMode, kToggleSensors, kRepresent };
 
 // Keys act when released (auto-repeat ignored): F fast mode, V sensors,
-// Escape quits. Closing the window quits; an exposure shows the last picture again.
+// Escape quits. Closing the window quits; an exposure puts the picture up again.
 EventAction ActionFor(const SDL_Event& event);
 
 // Reading the display connection costs as much as half a tick, so while

@@ -65,7 +65,9 @@ LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTime
           world.bShowSensors = !world.bShowSensors;
           break;
         case EventAction::kRepresent:
-          window.Represent();
+          // The surface holds the newest picture, even one held back.
+          window.Present(surface);
+          present.Presented(now);
           break;
         case EventAction::kNone:
           break;

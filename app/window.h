@@ -22,13 +22,13 @@ class Window {
   // Puts the surface up and shows the window.
   void Show(const Surface& surface);
 
-  // Uploads a newly drawn surface and shows it.
+  // Uploads a drawn surface and shows it.
   void Present(const Surface& surface);
 
-  // Shows the last uploaded picture again (after the window was uncovered).
+ private:
+  // Shows the last uploaded picture.
   void Represent();
 
- private:
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;

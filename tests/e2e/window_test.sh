@@ -183,7 +183,8 @@ wait_for() {
     kill -0 "$APP_PID" 2> /dev/null || fail "the program ended while waiting for $check"
     sleep 0.1
   done
-  fail "$check did not hold within $limit s (last screenshot $SHOT)"
+  keep_shot "failed-$CASE-$check"
+  fail "$check did not hold within $limit s (VEXLORA_E2E_SHOTS=DIR keeps the last screenshot)"
 }
 
 keep_shot() {
@@ -270,6 +271,25 @@ expect_log_complete() {
   [ -f "$RUN/Dbg.Log" ] || fail "no Dbg.Log"
   head -n1 "$RUN/Dbg.Log" | grep -q '^Debug log' || fail "Dbg.Log lacks its header"
   tail -n1 "$RUN/Dbg.Log" | grep -q '^Goodbye' || fail "Dbg.Log lacks its footer"
+}
+
+# An uncovered window gets its picture back even when nothing new is drawn:
+# in fast mode with a generation far longer than the test, the arena drawn
+# before fast mode stays up and must come back after an unmap and map.
+case_exposure() {
+  start_xvfb
+  write_params TicksPerGeneration=100000000 CritterCount=10 FungusCount=20
+  start_app
+  find_window
+  wait_for 10 is_arena
+  xdotool key --window "$W" f
+  sleep 0.2
+  xdotool windowunmap --sync "$W" 2> /dev/null || fail "cannot unmap the window"
+  xdotool windowmap --sync "$W" 2> /dev/null || fail "cannot map the window"
+  wait_for 5 is_arena
+  xdotool key --window "$W" Escape
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
 }
 
 # Signs of the sensor line below the header text: black pixels touching the
