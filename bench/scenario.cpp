@@ -1,0 +1,104 @@
+#include "bench/scenario.h"
+
+#include <cstdlib>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+#include "app/params.h"
+#include "common/random.h"
+
+Scenario::Scenario(std::uint32_t seed) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "vexlora-bench-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  dir_ = pattern;
+  previous_ = std::filesystem::current_path();
+  std::filesystem::current_path(dir_);
+  Params = DefaultParamsRecord();
+  SeedRandom(seed);
+  world_ = std::make_unique<World>();
+}
+
+Scenario::~Scenario() {
+  world_.reset();
+  std::error_code ec;
+  std::filesystem::current_path(previous_, ec);
+  std::filesystem::remove_all(dir_, ec);
+}
+
+bool RunTicks(World& w, int ticks) {
+  for (int t = 0; t < ticks; ++t)
+    if (!w.Update()) return false;
+  return true;
+}
+
+void Restore(Critter& c, const CritterState& s) {
+  c.dPosX = s.x;
+  c.dPosY = s.y;
+  c.dRelX = s.relX;
+  c.dRelY = s.relY;
+  c.dCentreDistance = s.centreDistance;
+  c.dHeading = s.heading;
+  c.iCollision = s.collision;
+}
+
+namespace {
+
+RecordedRun Record() {
+  Scenario scenario;
+  World& w = scenario.world();
+  w.bFastMode = true;
+  RecordedRun r;
+  r.critters = w.iNumCritters;
+  r.weightsPerNet = w.iNumWeights;
+  for (int g = 0; g < kMeasuredGenerations; ++g) {
+    std::vector<double>& nets = r.weights.emplace_back();
+    for (const Critter& c : w.vecCritters) nets.insert(nets.end(), c.Net.Weights().begin(), c.Net.Weights().end());
+    const int first =
+        kWarmUpTicks + g * (Params.TicksPerGeneration - kWarmUpTicks - kStretchTicks) / kMeasuredGenerations;
+    for (int t = 0; t < Params.TicksPerGeneration; ++t) {
+      const bool record = t >= first && t < first + kStretchTicks;
+      const std::size_t firstSample = r.samples.size();
+      if (record) {
+        RecordedTick& tick = r.ticks.emplace_back();
+        tick.generation = g;
+        tick.fungi = w.vecFungi;
+        for (int i = 0; i < w.iNumCritters; ++i) {
+          const Critter& c = w.vecCritters[static_cast<std::size_t>(i)];
+          tick.critters.push_back({c.dPosX, c.dPosY, c.dRelX, c.dRelY, c.dCentreDistance, c.dHeading, c.iCollision});
+          if (c.iCollision == Free) r.samples.push_back({static_cast<int>(r.ticks.size()) - 1, i, 0.0});
+        }
+      }
+      if (!w.Update()) throw std::runtime_error("a tick failed while recording");
+      for (std::size_t s = firstSample; s < r.samples.size(); ++s) {
+        SensingSample& sample = r.samples[s];
+        const double heading = r.ticks.back().critters[static_cast<std::size_t>(sample.critter)].heading;
+        sample.bearing =
+            RelativeBearing(heading, w.vecCritters[static_cast<std::size_t>(sample.critter)].dTargetBearing);
+      }
+    }
+    w.Update();  // the generation end
+  }
+  return r;
+}
+
+}  // namespace
+
+const RecordedRun& Recording() {
+  static const RecordedRun run = Record();
+  return run;
+}
+
+std::vector<std::vector<Critter>> RecordedCritters(const RecordedRun& run) {
+  Params = DefaultParamsRecord();
+  std::vector<std::vector<Critter>> generations(run.weights.size());
+  const std::size_t n = static_cast<std::size_t>(run.weightsPerNet);
+  for (std::size_t g = 0; g < generations.size(); ++g) {
+    generations[g].reserve(static_cast<std::size_t>(run.critters));
+    for (int i = 0; i < run.critters; ++i) {
+      Critter& c = generations[g].emplace_back(i, 255.5, 20.0);
+      c.Net.LoadWeights(std::span<const double>(run.weights[g]).subspan(static_cast<std::size_t>(i) * n, n));
+    }
+  }
+  return generations;
+}

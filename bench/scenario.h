@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "common/vec2d.h"
+#include "world/world.h"
+
+// The default scenario of the tests and the headless runner: the default
+// params.ini values, the random sequence seeded with 1, and the World built
+// in a fresh empty directory, so no weight file or debug log of another run
+// is read or written. The directory is removed at the end.
+class Scenario {
+ public:
+  explicit Scenario(std::uint32_t seed = 1);
+  ~Scenario();
+  Scenario(const Scenario&) = delete;
+  Scenario& operator=(const Scenario&) = delete;
+
+  World& world() { return *world_; }
+
+ private:
+  std::filesystem::path dir_;
+  std::filesystem::path previous_;
+  std::unique_ptr<World> world_;
+};
+
+// Ticks of the World, generation ends included; false when a tick failed.
+bool RunTicks(World& w, int ticks);
+
+// Ticks run before measuring, so the arena is past its start layout.
+inline constexpr int kWarmUpTicks = 300;
+
+// The stretch of evolution every per-critter benchmark covers: the tick
+// benchmark runs these generations, the recording samples them. A step's
+// cost depends on behaviour (a critter held at a wall does not sense), so
+// both must see the same critters.
+inline constexpr int kMeasuredGenerations = 20;
+
+// Consecutive ticks recorded in each generation, one stretch a generation,
+// later in the generation from one to the next. Steps replayed in runs of
+// consecutive ticks meet the branch history and caches they meet in a real
+// tick; steps sampled far apart cost some 10 % more.
+inline constexpr int kStretchTicks = 20;
+
+// What a critter's Step reads of the critter itself, as it was before a tick.
+struct CritterState {
+  double x, y, relX, relY, centreDistance, heading;
+  int collision;
+};
+
+void Restore(Critter& c, const CritterState& s);
+
+struct RecordedTick {
+  int generation;
+  std::vector<Vec2D> fungi;
+  std::vector<CritterState> critters;  // before the tick
+};
+
+// A critter that was free before a tick, so it sensed from where it stood.
+struct SensingSample {
+  int tick;  // index into RecordedRun::ticks
+  int critter;
+  double bearing;  // the network's input it computed there
+};
+
+// Ticks of the running default World over kMeasuredGenerations
+// generations, with every generation's networks.
+struct RecordedRun {
+  int critters = 0;
+  int weightsPerNet = 0;
+  std::vector<std::vector<double>> weights;  // per generation, net after net
+  std::vector<RecordedTick> ticks;
+  std::vector<SensingSample> samples;
+};
+
+// Recorded once per process (the run is seeded, so always the same).
+const RecordedRun& Recording();
+
+// Every generation's critters with their networks, for replaying ticks.
+std::vector<std::vector<Critter>> RecordedCritters(const RecordedRun& run);

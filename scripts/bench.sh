@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Measures the speed of evolution: installs what is missing, builds
+# RelWithDebInfo in build/, runs every benchmark of vexlora-bench pinned to
+# one core (five repetitions; the table, then the critter step and the tick
+# against the arithmetic floor of a step), then times
+# `vexlora-evolve --generations 200` on the default params.ini.
+#
+#   scripts/bench.sh                              everything
+#   scripts/bench.sh --benchmark_filter=Tick      more benchmark options
+#
+# Other work on the machine disturbs the timings: the benchmarks count
+# processor time and show the smallest of their repetitions.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=${VEXLORA_BUILD_DIR:-build}
+
+scripts/install-deps.sh
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build "$build" --target vexlora-bench vexlora-evolve -j "$(nproc)"
+
+# The last core, ahead of other work on it when we may ask for that.
+core=$(( $(nproc) - 1 ))
+pin=(taskset -c "$core")
+if [ "$(id -u)" -eq 0 ]; then pin=(nice -n -10 "${pin[@]}"); fi
+
+"${pin[@]}" "$build/bench/vexlora-bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
+
+# The headless runner, seeded, in a directory of its own (it writes its log
+# and may write the weight file there).
+generations=200
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp params.ini "$work/"
+evolve=("${pin[@]}" "$root/$build/tools/vexlora-evolve" --generations "$generations" --seed 1 --quiet --csv result.csv)
+echo
+echo "vexlora-evolve --generations $generations --seed 1 on the default params.ini:"
+if command -v hyperfine > /dev/null; then
+  (cd "$work" && hyperfine --warmup 1 --runs 3 --export-json times.json "${evolve[*]} 2> /dev/null")
+  seconds=$(grep -m1 '"min"' "$work/times.json" | tr -dc '0-9.')
+else
+  TIMEFORMAT='%R %U'
+  seconds=""
+  for run in 1 2 3; do
+    t=$( { time (cd "$work" && "${evolve[@]}" 2> /dev/null); } 2>&1 )
+    echo "  run $run: ${t% *} s elapsed, ${t#* } s processor"
+    seconds=$(awk -v a="${t% *}" -v b="${seconds:-${t% *}}" 'BEGIN { print (a < b ? a : b) }')
+  done
+fi
+awk -v g="$generations" -v s="$seconds" \
+  'BEGIN { printf "Generations per second: %.1f (best of 3 runs: %.2f s for %d generations)\n", g / s, s, g }'
