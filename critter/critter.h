@@ -61,6 +61,9 @@ class Critter {
 
  private:
   void Sense(const std::vector<Vec2D>& fungi);
+  void AimAt(const Vec2D& fungus);
+  // The sight line's box lies wholly beside, above or below the block.
+  bool SightLineBesideBlock(const Vec2D& fungus) const;
   bool Think(double input, double& o0, double& o1) const;
 };
 

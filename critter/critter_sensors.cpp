@@ -59,20 +59,38 @@ int NearestFungus(const std::vector<Vec2D>& fungi, double px, double py) {
   return bestIndex;
 }
 
+namespace {
+
+// A fungus's distance from the arena centre.
+double CentreDistanceOf(const Vec2D& f) {
+  const double tx = f.x - 255.5, ty = f.y - 255.5;
+  return std::sqrt(tx * tx + ty * ty);
+}
+
+}  // namespace
+
+void Critter::AimAt(const Vec2D& f) {
+  const double tx = f.x - 255.5, ty = f.y - 255.5;
+  dTargetBearing = std::atan2(ty - dRelY, tx - dRelX);
+}
+
 double Critter::FindClosestFungus(const std::vector<Vec2D>& fungi) {
   iTarget = NearestFungus(fungi, dPosX, dPosY);
-  const double tx = fungi[iTarget].x - 255.5, ty = fungi[iTarget].y - 255.5;
-  dTargetBearing = std::atan2(ty - dRelY, tx - dRelX);
-  return std::sqrt(tx * tx + ty * ty);
+  AimAt(fungi[iTarget]);
+  return CentreDistanceOf(fungi[iTarget]);
+}
+
+bool Critter::SightLineBesideBlock(const Vec2D& f) const {
+  const double L = g_Arena.dBlockMin, H = g_Arena.dBlockMax;
+  const double minX = std::fmin(f.x, dPosX), maxX = std::fmax(f.x, dPosX);
+  const double minY = std::fmin(f.y, dPosY), maxY = std::fmax(f.y, dPosY);
+  return maxX < L || minX > H || maxY < L || minY > H;
 }
 
 bool Critter::IsSightBlocked(double t, const Vec2D& f) const {
   // Far enough apart around the centre: always in sight of each other.
   if (dCentreDistance + t > 381.0) return false;
-  const double L = g_Arena.dBlockMin, H = g_Arena.dBlockMax;
-  const double minX = std::fmin(f.x, dPosX), maxX = std::fmax(f.x, dPosX);
-  const double minY = std::fmin(f.y, dPosY), maxY = std::fmax(f.y, dPosY);
-  if (maxX < L || minX > H || maxY < L || minY > H) return false;
+  if (SightLineBesideBlock(f)) return false;
   const Vec2D a{dPosX, dPosY};
   const WallSegment sight{dPosX, dPosY, f.x, f.y};
   for (const WallSegment& wall : g_Arena.BlockWalls) {
@@ -129,27 +147,21 @@ void Critter::GetFungusAwayFromWall(const std::vector<Vec2D>& fungi) {
   if (excluded.size() < fungi.size()) excluded.resize(fungi.size());
   std::fill(excluded.begin(), excluded.end(), 0);
 
-  auto targetPlace = [&](double& tx, double& ty) {
-    tx = fungi[iTarget].x - 255.5;
-    ty = fungi[iTarget].y - 255.5;
-    return std::sqrt(tx * tx + ty * ty);
-  };
+  // Candidates in order of distance; the last one picked when the count
+  // runs out is taken without a test.
   excluded[iTarget] = 1;
   int count = 1;
   FindClosestAllowedFungus(fungi);
-  double tx, ty;
-  double t = targetPlace(tx, ty);
-  while (IsSightBlocked(t, fungi[iTarget])) {
+  while (IsSightBlocked(CentreDistanceOf(fungi[iTarget]), fungi[iTarget])) {
     excluded[iTarget] = 1;
     FindClosestAllowedFungus(fungi);
-    t = targetPlace(tx, ty);
     ++count;
     if (count >= Params.FungusCount) {
       LogMessage("GetFungusAwayFromWall can't find a fungus!");
       break;
     }
   }
-  dTargetBearing = std::atan2(ty - dRelY, tx - dRelX);
+  AimAt(fungi[iTarget]);
 }
 
 double RelativeBearing(double h, double b) {
@@ -163,6 +175,12 @@ double RelativeBearing(double h, double b) {
 }
 
 void Critter::Sense(const std::vector<Vec2D>& fungi) {
-  const double t = FindClosestFungus(fungi);
-  if (IsSightBlocked(t, fungi[iTarget])) GetFungusAwayFromWall(fungi);
+  iTarget = NearestFungus(fungi, dPosX, dPosY);
+  const Vec2D& f = fungi[iTarget];
+  AimAt(f);
+  // Most sight lines pass beside the block: that test alone clears them,
+  // before the fungus's distance from the centre is worked out. Either test
+  // can only clear the view, so their order changes nothing.
+  if (SightLineBesideBlock(f)) return;
+  if (IsSightBlocked(CentreDistanceOf(f), f)) GetFungusAwayFromWall(fungi);
 }
