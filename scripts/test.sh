@@ -16,7 +16,7 @@ cmake -S . -B build-o0 -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -g"
 cmake --build build-o0 --target vexlora-evolve -j "$jobs"
 
 # The main build (-O2) with every test, benchmark and both programs.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLORA_WERROR=ON \
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLORA_WERROR=ON -DVEXLORA_WINDOW=ON -DVEXLORA_BENCH=ON \
   -DVEXLORA_O0_EVOLVE="$root/build-o0/tools/vexlora-evolve" > /dev/null
 cmake --build build -j "$jobs"
 
