@@ -13,9 +13,15 @@ fail() {
   exit 1
 }
 
-timeout 50 cmake --install "$BUILD" --prefix "$PREFIX" > "$LOG" 2>&1 || { cat "$LOG" >&2; fail "cmake --install failed"; }
+# The prefix is fixed when the build is configured: install into a staging
+# root under it, as a package build does.
+STAGE=$(mktemp -d)
+trap 'rm -rf "$PREFIX" "$LOG" "$WORK" "$STAGE"' EXIT
+CONFIGURED=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$BUILD/CMakeCache.txt")
+DESTDIR="$STAGE" timeout 50 cmake --install "$BUILD" > "$LOG" 2>&1 || { cat "$LOG" >&2; fail "cmake --install failed"; }
+rm -rf "$PREFIX" && ln -s "$STAGE$CONFIGURED" "$PREFIX"
 
-for f in bin/vexlora bin/vexlora-evolve; do
+for f in bin/vexlora bin/vexlora-evolve bin/vexlora-desktop; do
   [ -x "$PREFIX/$f" ] || fail "$f is not installed as a program"
 done
 for f in share/vexlora/params.ini share/applications/vexlora.desktop \
@@ -26,7 +32,8 @@ done
 cmp -s "$PREFIX/share/vexlora/params.ini" "$(dirname "$0")/../../params.ini" || fail "the installed params.ini is not the default"
 
 # The desktop entry names the installed program and icon.
-grep -qx 'Exec=vexlora' "$PREFIX/share/applications/vexlora.desktop" || fail "the desktop entry does not run vexlora"
+grep -qx 'Exec=vexlora-desktop' "$PREFIX/share/applications/vexlora.desktop" || fail "the desktop entry does not run the launcher"
+grep -q "^exec \"$CONFIGURED/bin/vexlora\"" "$PREFIX/bin/vexlora-desktop" || fail "the launcher does not run the installed vexlora"
 grep -qx 'Icon=vexlora' "$PREFIX/share/applications/vexlora.desktop" || fail "the desktop entry does not name the icon"
 
 # The installed window program runs: without a display it says so at once
@@ -36,4 +43,11 @@ out=$(cd "$WORK" && timeout 10 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRI
 status=$?
 [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "the installed vexlora ended with status $status without a display"
 grep -q vexlora-evolve <<< "$out" || fail "the installed vexlora said: $out"
+
+# The launcher makes the user's folder with the default params.ini, then
+# starts vexlora there (which, without a display, says so).
+sed "s|\"$CONFIGURED/|\"$PREFIX/|g" "$PREFIX/bin/vexlora-desktop" > "$WORK/launcher"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER XDG_DATA_HOME="$WORK/data" timeout 10 sh "$WORK/launcher" 2>&1)
+cmp -s "$WORK/data/vexlora/params.ini" "$PREFIX/share/vexlora/params.ini" || fail "the launcher did not put params.ini in the user's folder"
+grep -q vexlora-evolve <<< "$out" || fail "the launcher's vexlora said: $out"
 echo "PASS"
