@@ -3,47 +3,15 @@
 // is kept apart from the other critter tests.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <new>
 #include <vector>
 
 #include "app/params.h"
 #include "common/random.h"
 #include "critter/critter.h"
+#include "tests/support/alloc_counter.h"
 #include "tests/support/test_params.h"
-
-namespace {
-std::atomic<long> g_allocations{0};
-
-void* Counted(std::size_t size) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-
-void* CountedAligned(std::size_t size, std::align_val_t align) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  const auto a = static_cast<std::size_t>(align);
-  const std::size_t rounded = (size + a - 1) / a * a;
-  if (void* p = std::aligned_alloc(a, rounded ? rounded : a)) return p;
-  throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return Counted(size); }
-void* operator new[](std::size_t size) { return Counted(size); }
-void* operator new(std::size_t size, std::align_val_t a) { return CountedAligned(size, a); }
-void* operator new[](std::size_t size, std::align_val_t a) { return CountedAligned(size, a); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -88,7 +56,7 @@ TEST(CritterAllocation, StepAndTryEatNeverAllocate) {
   std::size_t nextReplacement = 0;
   long fallbacks = 0, heldTicks = 0, eaten = 0;
   bool allStepped = true;
-  const long before = g_allocations.load();
+  const long before = AllocationCount();
   for (int tick = 0; tick < ticks; ++tick) {
     for (Critter& c : critters) {
       const bool wasFree = c.iCollision == Free;
@@ -105,7 +73,7 @@ TEST(CritterAllocation, StepAndTryEatNeverAllocate) {
       }
     }
   }
-  const long allocations = g_allocations.load() - before;
+  const long allocations = AllocationCount() - before;
   EXPECT_EQ(allocations, 0);
   EXPECT_TRUE(allStepped);
   // The run went through the paths it is meant to cover.
@@ -117,9 +85,9 @@ TEST(CritterAllocation, StepAndTryEatNeverAllocate) {
 }
 
 TEST(CritterAllocation, CountingSeesAnAllocation) {
-  const long before = g_allocations.load();
+  const long before = AllocationCount();
   auto* p = new std::vector<double>(16);
-  const long after = g_allocations.load();
+  const long after = AllocationCount();
   delete p;
   EXPECT_GE(after - before, 1);
 }

@@ -2,85 +2,11 @@
 // call per tick or per critter would show up in every generation. Generation
 // ends (breeding, new population) are allowed to allocate and are kept out
 // of the counted ticks.
-#include <atomic>
-#include <cstdlib>
 #include <new>
 #include <vector>
 
+#include "tests/support/alloc_counter.h"
 #include "tests/world/world_fixture.h"
-
-namespace {
-
-std::atomic<long> g_news{0};
-std::atomic<long> g_deletes{0};
-
-void* Allocate(std::size_t size) {
-  g_news.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-
-void* AllocateAligned(std::size_t size, std::align_val_t align) {
-  g_news.fetch_add(1, std::memory_order_relaxed);
-  const std::size_t a = static_cast<std::size_t>(align);
-  const std::size_t rounded = (size + a - 1) / a * a;
-  if (void* p = std::aligned_alloc(a, rounded == 0 ? a : rounded)) return p;
-  throw std::bad_alloc();
-}
-
-void Release(void* p) {
-  if (!p) return;
-  g_deletes.fetch_add(1, std::memory_order_relaxed);
-  std::free(p);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void* operator new(std::size_t size, std::align_val_t align) { return AllocateAligned(size, align); }
-void* operator new[](std::size_t size, std::align_val_t align) { return AllocateAligned(size, align); }
-void* operator new(std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
-  try {
-    return AllocateAligned(size, align);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void* operator new[](std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
-  try {
-    return AllocateAligned(size, align);
-  } catch (...) {
-    return nullptr;
-  }
-}
-
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete(void* p, std::align_val_t) noexcept { Release(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { Release(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { Release(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { Release(p); }
 
 namespace {
 
@@ -89,7 +15,7 @@ struct HeapCalls {
   long deletes;
 };
 
-HeapCalls Now() { return {g_news.load(), g_deletes.load()}; }
+HeapCalls Now() { return {AllocationCount(), ReleaseCount()}; }
 
 // What the counted ticks did, gathered without any test macro in between
 // (a failing assertion would itself allocate).
