@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors, and
-# runs every test. The headless runner is also built at -O0 so that the
-# golden result is checked at both optimisation levels.
+# runs every test: the core under the sanitizers, then everything at -O2,
+# with the headless runner's golden result also checked at -O0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -14,6 +14,14 @@ root=$(pwd)
 cmake -S . -B build-o0 -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -g" \
   -DVEXLORA_WERROR=ON -DVEXLORA_BENCH=OFF -DVEXLORA_WINDOW=OFF > /dev/null
 cmake --build build-o0 --target vexlora-evolve -j "$jobs"
+
+# The simulation core and its tests under the address and undefined-
+# behaviour sanitizers.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DVEXLORA_SANITIZE=ON \
+  -DVEXLORA_WERROR=ON -DVEXLORA_BENCH=OFF -DVEXLORA_WINDOW=OFF > /dev/null
+cmake --build build-asan -j "$jobs"
+(cd build-asan && ctest --output-on-failure -j "$jobs" > ctest.log 2>&1) || { cat build-asan/ctest.log; exit 1; }
+tail -n 3 build-asan/ctest.log
 
 # The main build (-O2) with every test, benchmark and both programs.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLORA_WERROR=ON -DVEXLORA_WINDOW=ON -DVEXLORA_BENCH=ON \
