@@ -16,7 +16,7 @@ root=$(pwd)
 build=${VEXLORA_BUILD_DIR:-build}
 
 scripts/install-deps.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLORA_BENCH=ON > /dev/null
 cmake --build "$build" --target vexlora-bench vexlora-evolve -j "$(nproc)"
 
 # The last core, ahead of other work on it when we may ask for that.

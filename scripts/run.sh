@@ -4,10 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build build -j "$(nproc)"
-if [ ! -x build/app/vexlora ]; then
-  echo "The window program is not built yet; the simulation core and its tests are." >&2
-  exit 1
-fi
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLORA_WINDOW=ON > /dev/null
+cmake --build build -j "$(nproc)" --target vexlora vexlora-evolve
 exec build/app/vexlora "$@"
