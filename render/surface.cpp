@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 // DejaVu Sans, written into the build by render/embed_font.cmake.
@@ -187,10 +188,15 @@ void Surface::TextOut(int x, int y, std::string_view text) {
   TTF_Font* font = TextFont();
   if (font == nullptr) return;
 
-  const std::string nulTerminated(text);
+  // The program's texts are short lines; a longer one is cut to what the
+  // 512-pixel surface could show anyway. No heap for the copy.
+  char nulTerminated[512];
+  const std::size_t length = std::min(text.size(), sizeof nulTerminated - 1);
+  std::memcpy(nulTerminated, text.data(), length);
+  nulTerminated[length] = '\0';
   const SDL_Color black{0, 0, 0, 255};
   const SDL_Color white{255, 255, 255, 255};
-  SDL_Surface* glyphs = TTF_RenderUTF8_Shaded(font, nulTerminated.c_str(), black, white);
+  SDL_Surface* glyphs = TTF_RenderUTF8_Shaded(font, nulTerminated, black, white);
   if (glyphs == nullptr) return;
 
   const SDL_Palette* palette = glyphs->format->palette;

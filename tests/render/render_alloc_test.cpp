@@ -21,6 +21,19 @@ TEST_F(RenderAllocation, ArenaFrameAllocatesNothing) {
   EXPECT_EQ(AllocationCount() - before, 0);
   EXPECT_FALSE(PixelsOf(s, kRedPen).empty());  // the frame was drawn
 
+  // A long header ("...,  Num. Saves: 3") and the statistics panel's lines too.
+  w.iNumSaves = 3;
+  before = AllocationCount();
+  s.FillWhite();
+  Render(w, s);
+  w.bFastMode = true;
+  w.bDrawnThisGeneration = false;
+  s.FillWhite();
+  Render(w, s);
+  EXPECT_EQ(AllocationCount() - before, 0);
+  EXPECT_TRUE(w.bDrawnThisGeneration);
+  w.bFastMode = false;
+
   before = AllocationCount();
   Surface direct;
   const long surfaceNews = AllocationCount() - before;  // the surface's own pixel buffer
