@@ -62,14 +62,20 @@ class Critter {
  private:
   void Sense(const std::vector<Vec2D>& fungi);
   void AimAt(const Vec2D& fungus);
+  // The parts of the sight test. A critter and a fungus whose distances
+  // from the centre add up to more than 381 always see each other.
+  bool FarApartAroundCentre(double t) const;
   // The sight line's box lies wholly beside, above or below the block.
   bool SightLineBesideBlock(const Vec2D& fungus) const;
+  // The sight line meets a side of the block.
+  bool SightLineCrossesBlock(const Vec2D& fungus) const;
   bool Think(double input, double& o0, double& o1) const;
 };
 
 // Index of the fungus nearest to (px, py): of equally near fungi the lowest
-// index; 0 when none is nearer than 99999 units.
-int NearestFungus(const std::vector<Vec2D>& fungi, double px, double py);
+// index; 0 when none is nearer than 99999 units. With flags, a fungus whose
+// flag is set is skipped.
+int NearestFungus(const std::vector<Vec2D>& fungi, double px, double py, const unsigned char* excluded = nullptr);
 
 // The crossing point of the line through a and b with the line through the
 // wall's end points; false for parallel lines.

@@ -40,7 +40,8 @@ double Smallest(const double* d, int m) {
 
 // The nearest fungus: strictly nearer than 99999 and than every fungus
 // before it, so of equally near fungi the lowest index wins; 0 when none.
-int NearestFungus(const std::vector<Vec2D>& fungi, double px, double py) {
+// An excluded fungus counts as infinitely far, so it is never taken.
+int NearestFungus(const std::vector<Vec2D>& fungi, double px, double py, const unsigned char* excluded) {
   double best = 99999.0;
   int bestIndex = 0;
   double d[kChunk];
@@ -48,6 +49,9 @@ int NearestFungus(const std::vector<Vec2D>& fungi, double px, double py) {
   for (int base = 0; base < n; base += kChunk) {
     const int m = std::min(kChunk, n - base);
     Distances(fungi.data() + base, m, px, py, d);
+    if (excluded)
+      for (int k = 0; k < m; ++k)
+        if (excluded[base + k]) d[k] = HUGE_VAL;
     const double low = Smallest(d, m);
     if (low < best) {
       int k = 0;
@@ -87,10 +91,13 @@ bool Critter::SightLineBesideBlock(const Vec2D& f) const {
   return maxX < L || minX > H || maxY < L || minY > H;
 }
 
+bool Critter::FarApartAroundCentre(double t) const { return dCentreDistance + t > 381.0; }
+
 bool Critter::IsSightBlocked(double t, const Vec2D& f) const {
-  // Far enough apart around the centre: always in sight of each other.
-  if (dCentreDistance + t > 381.0) return false;
-  if (SightLineBesideBlock(f)) return false;
+  return !FarApartAroundCentre(t) && !SightLineBesideBlock(f) && SightLineCrossesBlock(f);
+}
+
+bool Critter::SightLineCrossesBlock(const Vec2D& f) const {
   const Vec2D a{dPosX, dPosY};
   const WallSegment sight{dPosX, dPosY, f.x, f.y};
   for (const WallSegment& wall : g_Arena.BlockWalls) {
@@ -124,20 +131,7 @@ bool IsOnSegment(const WallSegment& w, const Vec2D& p) {
 }
 
 void Critter::FindClosestAllowedFungus(const std::vector<Vec2D>& fungi) {
-  const unsigned char* excluded = g_Arena.vecExcluded.data();
-  double best = 99999.0;
-  int bestIndex = 0;
-  const int n = static_cast<int>(fungi.size());
-  for (int i = 0; i < n; ++i) {
-    if (excluded[i]) continue;
-    const double dx = fungi[i].x - dPosX, dy = fungi[i].y - dPosY;
-    const double d = std::sqrt(dx * dx + dy * dy);
-    if (d < best) {
-      best = d;
-      bestIndex = i;
-    }
-  }
-  iTarget = bestIndex;
+  iTarget = NearestFungus(fungi, dPosX, dPosY, g_Arena.vecExcluded.data());
 }
 
 void Critter::GetFungusAwayFromWall(const std::vector<Vec2D>& fungi) {
@@ -178,9 +172,10 @@ void Critter::Sense(const std::vector<Vec2D>& fungi) {
   iTarget = NearestFungus(fungi, dPosX, dPosY);
   const Vec2D& f = fungi[iTarget];
   AimAt(f);
-  // Most sight lines pass beside the block: that test alone clears them,
-  // before the fungus's distance from the centre is worked out. Either test
-  // can only clear the view, so their order changes nothing.
-  if (SightLineBesideBlock(f)) return;
-  if (IsSightBlocked(CentreDistanceOf(f), f)) GetFungusAwayFromWall(fungi);
+  // The sight test, cheapest part first: most sight lines pass beside the
+  // block, which clears them before the fungus's distance from the centre
+  // is worked out. Each part can only clear the view, so the order changes
+  // nothing.
+  if (SightLineBesideBlock(f) || FarApartAroundCentre(CentreDistanceOf(f))) return;
+  if (SightLineCrossesBlock(f)) GetFungusAwayFromWall(fungi);
 }

@@ -11,10 +11,11 @@
 
 namespace {
 
-int PlainScan(const std::vector<Vec2D>& fungi, double px, double py) {
+int PlainScan(const std::vector<Vec2D>& fungi, double px, double py, const unsigned char* excluded = nullptr) {
   double best = 99999.0;
   int index = 0;
   for (int i = 0; i < static_cast<int>(fungi.size()); ++i) {
+    if (excluded && excluded[i]) continue;
     const double d = std::sqrt((fungi[i].x - px) * (fungi[i].x - px) + (fungi[i].y - py) * (fungi[i].y - py));
     if (d < best) {
       best = d;
@@ -36,6 +37,10 @@ TEST(NearestFungus, AgreesWithAPlainScanForEveryListLength) {
       for (Vec2D& f : fungi) f = {static_cast<double>(unit(rng) % 7 * 30), static_cast<double>(unit(rng) % 5 * 30)};
       const double px = unit(rng) % 7 * 30 + 15.0, py = unit(rng) % 5 * 30 + 15.0;
       ASSERT_EQ(NearestFungus(fungi, px, py), PlainScan(fungi, px, py)) << n << " " << round;
+      std::vector<unsigned char> excluded(fungi.size());
+      for (unsigned char& e : excluded) e = unit(rng) % 3 == 0;
+      ASSERT_EQ(NearestFungus(fungi, px, py, excluded.data()), PlainScan(fungi, px, py, excluded.data()))
+          << n << " " << round << " with exclusions";
     }
   }
 }
