@@ -24,13 +24,10 @@ int main(int argc, char** argv) {
     for (int trial = 0; trial < trials; ++trial) {
       SeedRandom(static_cast<std::uint32_t>(trial) * 2654435761u + 12345u);
       for (int i = 0; i < n; ++i) {
-        const CellRect& r = world.rcCells[i % 8];
         long draws = 0;
         for (;;) {
           ++draws;
-          const double x = (r.left + 5) + RandomInt() % (r.right - r.left - 9);
-          const double y = (r.top + 5) + RandomInt() % (r.bottom - r.top - 9);
-          const Vec2D spot{x, y};
+          const Vec2D spot = world.DrawStartSpot(i % 8);
           if (!world.IsNearEarlierStart(i, spot)) {
             world.vecStartPositions[static_cast<std::size_t>(i)] = spot;
             break;

@@ -23,19 +23,21 @@ Vec2D World::PlaceFungus(int cell) const {
 }
 
 bool World::IsNearCritter(const Vec2D& spot) const {
-  for (const Critter& c : vecCritters) {
-    const double dx = c.dPosX - spot.x, dy = c.dPosY - spot.y;
-    if (std::sqrt(dx * dx + dy * dy) <= 10.0) return true;
-  }
+  for (const Critter& c : vecCritters)
+    if (Distance(spot, c.dPosX, c.dPosY) <= 10.0) return true;
   return false;
 }
 
-bool World::PlaceStart(int cell, int i, Vec2D& spot) const {
+Vec2D World::DrawStartSpot(int cell) const {
   const CellRect& r = rcCells[cell];
+  const double x = (r.left + 5) + RandomInt() % (r.right - r.left - 9);
+  const double y = (r.top + 5) + RandomInt() % (r.bottom - r.top - 9);
+  return {x, y};
+}
+
+bool World::PlaceStart(int cell, int i, Vec2D& spot) const {
   for (int draw = 0; draw < kMaxStartDraws; ++draw) {
-    const double x = (r.left + 5) + RandomInt() % (r.right - r.left - 9);
-    const double y = (r.top + 5) + RandomInt() % (r.bottom - r.top - 9);
-    spot = {x, y};
+    spot = DrawStartSpot(cell);
     if (!IsNearEarlierStart(i, spot)) return true;
   }
   return false;

@@ -37,6 +37,8 @@ class World {
   // Placement.
   Vec2D PlaceFungus(int cell) const;
   bool IsNearCritter(const Vec2D& spot) const;
+  // One candidate start spot (x drawn first), at least 5 units inside the cell.
+  Vec2D DrawStartSpot(int cell) const;
   // False when no admissible spot turned up within kMaxStartDraws draws.
   bool PlaceStart(int cell, int i, Vec2D& spot) const;
   bool IsNearEarlierStart(int count, const Vec2D& spot) const;
