@@ -1,30 +1,18 @@
 #include "bench/scenario.h"
 
-#include <cstdlib>
 #include <span>
-#include <stdexcept>
-#include <string>
 
 #include "app/params.h"
 #include "common/random.h"
 
 Scenario::Scenario(std::uint32_t seed) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vexlora-bench-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  dir_ = pattern;
-  previous_ = std::filesystem::current_path();
-  std::filesystem::current_path(dir_);
+  dir_.Enter();
   Params = DefaultParamsRecord();
   SeedRandom(seed);
   world_ = std::make_unique<World>();
 }
 
-Scenario::~Scenario() {
-  world_.reset();
-  std::error_code ec;
-  std::filesystem::current_path(previous_, ec);
-  std::filesystem::remove_all(dir_, ec);
-}
+Scenario::~Scenario() = default;
 
 bool RunTicks(World& w, int ticks) {
   for (int t = 0; t < ticks; ++t)

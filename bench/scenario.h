@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
 #include "common/vec2d.h"
+#include "tests/support/temp_dir.h"
 #include "world/world.h"
 
 // The default scenario of the tests and the headless runner: the default
@@ -22,8 +22,7 @@ class Scenario {
   World& world() { return *world_; }
 
  private:
-  std::filesystem::path dir_;
-  std::filesystem::path previous_;
+  TempDir dir_;  // declared first: the World goes before its directory
   std::unique_ptr<World> world_;
 };
 
