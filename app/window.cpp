@@ -41,9 +41,8 @@ bool Window::Open() {
 }
 
 void Window::Show(const Surface& surface) {
-  SDL_UpdateTexture(texture_, nullptr, surface.Pixels(), Surface::PitchBytes());
   SDL_ShowWindow(window_);
-  Represent();
+  Present(surface);
 }
 
 void Window::Present(const Surface& surface) {
