@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <set>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -295,7 +297,48 @@ TEST(WeightFileSave, ProcessDyingMidWriteKeepsTheOldFileWhole) {
   LoadAllWeights(loaded, 2, 3, path);
   EXPECT_EQ(loaded[0].vecNetWeights, SmallPair()[0].vecNetWeights);
 
-  // A leftover from the dead save does not stop the next one.
+  // The dead save left its temporary; a later run never reads it, and the
+  // next save replaces it and leaves nothing behind.
+  ASSERT_EQ(Listing(dir.path()), (std::set<std::string>{"w.bin", "w.bin.tmp"}));
   SaveAllWeights(replacement, 2, 3, path);
   EXPECT_EQ(ReadFile(path), WeightFileBytes(replacement, 2, 3));
+  EXPECT_EQ(Listing(dir.path()), std::set<std::string>{"w.bin"});
+}
+
+TEST(WeightFileSave, NeverWritesThroughWhatHoldsTheTemporaryName) {
+  TempDir dir;
+  const std::string path = dir.File("w.bin");
+  WriteFile(dir.File("precious"), "keep");
+  std::filesystem::create_symlink(dir.File("precious"), WeightFileTemporary(path));
+  SaveAllWeights(SmallPair(), 2, 3, path);
+  EXPECT_EQ(ReadFile(dir.File("precious")), "keep");
+  EXPECT_EQ(ReadFile(path), kSmallPairBytes);
+  EXPECT_EQ(Listing(dir.path()), (std::set<std::string>{"precious", "w.bin"}));
+
+  // A directory in the way makes the save fail, silently, and keeps the file.
+  std::filesystem::create_directory(WeightFileTemporary(path));
+  SaveAllWeights(Filled(2, 3, 9), 2, 3, path);
+  EXPECT_EQ(ReadFile(path), kSmallPairBytes);
+}
+
+TEST(WeightFileLoad, PipeOfThatNameIsNotWaitedOn) {
+  TempDir dir;
+  const std::string path = dir.File("AllWeights.bin");
+  ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+  Population p = Filled(2, 3, 1);
+  const Population before = p;
+  LoadAllWeights(p, 2, 3, path);  // would block for ever if it opened the pipe for reading
+  EXPECT_EQ(p[0].vecNetWeights, before[0].vecNetWeights);
+  EXPECT_EQ(p[1].vecNetWeights, before[1].vecNetWeights);
+}
+
+TEST(WeightFileLoad, BytesInMemoryFollowTheFileRule) {
+  Population p = Filled(2, 3, 1);
+  LoadWeightBytes(p, 2, 3, kSmallPairBytes.substr(0, 29));  // three whole values and a part
+  EXPECT_EQ(p[0].vecNetWeights, (std::vector<double>{1.0, -2.0, 0.5}));
+  EXPECT_EQ(p[1].vecNetWeights, std::vector<double>(3, 0.0));
+  Population q = Filled(2, 3, 1);
+  LoadWeightBytes(q, 2, 3, kSmallPairBytes + Le(99.0));
+  EXPECT_EQ(q[1].vecNetWeights, SmallPair()[1].vecNetWeights);
+  EXPECT_TRUE(std::signbit(q[1].vecNetWeights[2]));
 }
