@@ -1,11 +1,14 @@
 #include "app/params.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <sstream>
+#include <streambuf>
 
 ParamsRecord Params;
 
@@ -49,6 +52,28 @@ class ValueReader {
  private:
   std::istream& in_;
   bool failed_ = false;
+};
+
+// Reads a file descriptor a chunk at a time, so only as much of the file as
+// the nineteen values need is ever held.
+class FileBuffer : public std::streambuf {
+ public:
+  explicit FileBuffer(int fd) : fd_(fd) {}
+
+ protected:
+  int_type underflow() override {
+    for (;;) {
+      const ssize_t n = read(fd_, chunk_, sizeof chunk_);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return traits_type::eof();
+      setg(chunk_, chunk_, chunk_ + n);
+      return traits_type::to_int_type(chunk_[0]);
+    }
+  }
+
+ private:
+  int fd_;
+  char chunk_[4096];
 };
 
 void ReadAll(std::istream& in, ParamsRecord& p) {
@@ -112,9 +137,20 @@ ParamsRecord DefaultParamsRecord() {
 
 bool LoadParams(const std::string& path) {
   Params = ParamsRecord{};
-  std::ifstream in(path);
-  if (!in) return false;
+  // Only a regular file counts as a parameter file. It is opened without
+  // waiting, so a pipe of that name cannot hold up start-up; a directory,
+  // a pipe or a device is refused as a file that cannot be opened.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info{};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return false;
+  }
+  FileBuffer buffer(fd);
+  std::istream in(&buffer);
   ReadAll(in, Params);
+  close(fd);
   return true;
 }
 

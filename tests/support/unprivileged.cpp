@@ -1,0 +1,22 @@
+#include "tests/support/unprivileged.h"
+
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNoGroup = 65534;
+}  // namespace
+
+int RunUnprivileged(const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNoGroup) != 0 || setuid(kNobody) != 0)) _exit(120);
+    _exit(body());
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
