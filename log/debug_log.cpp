@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <mutex>
 
 namespace {
@@ -17,6 +20,26 @@ constexpr std::size_t kMaxMessage = kMessageBuffer - 2;
 std::string Join(const std::string& dir, const char* name) {
   if (dir.empty() || dir == ".") return name;
   return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat info{};
+  return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Creates or truncates the log, never through a link, never waiting on a
+// pipe, and only ever as a regular file; otherwise the log stays off.
+std::FILE* OpenLogFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) return nullptr;
+  struct stat info{};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "w");
+  if (!file) close(fd);
+  return file;
 }
 
 // One whole line: written with one call and flushed, under the lock.
@@ -87,13 +110,18 @@ void OpenDebugLog(const std::string& directory) {
   const std::string log0 = Join(directory, "Dbg.Log");
   const std::string log1 = Join(directory, "Dbg1.Log");
   const std::string log2 = Join(directory, "Dbg2.Log");
-  std::remove(log2.c_str());
-  std::rename(log1.c_str(), log2.c_str());
-  std::rename(log0.c_str(), log1.c_str());
+  // Only logs are rotated: a directory, link or pipe that has a log's name
+  // is the user's, and stays where it is.
+  if (IsRegularFile(log2)) std::remove(log2.c_str());
+  if (IsRegularFile(log1)) std::rename(log1.c_str(), log2.c_str());
+  // The last run's log is kept: when it cannot be moved aside (a directory
+  // that cannot be written, a directory named Dbg1.Log), this run logs
+  // nothing rather than truncate it.
+  const bool kept = !IsRegularFile(log0) || std::rename(log0.c_str(), log1.c_str()) == 0;
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_file) std::fclose(g_file);
-    g_file = std::fopen(log0.c_str(), "w");
+    g_file = kept ? OpenLogFile(log0) : nullptr;
   }
   if (!g_file) return;
   WriteRaw("Debug log\r\n\r\n");

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <regex>
 #include <sstream>
@@ -10,6 +13,7 @@
 
 #include "log/debug_log.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
 
 namespace {
 
@@ -130,6 +134,99 @@ TEST(LogFile, UncreatableLogStaysSilentlyClosed) {
   LogValue("x", 1.0);
   CloseDebugLog();
   EXPECT_FALSE(IsDebugLogOpen());
+}
+
+// What holds a log's name but is no log is the user's: it is neither moved
+// nor removed nor written through, and the log goes silently off when it is
+// Dbg.Log itself.
+TEST(LogFile, DirectoriesLinksAndPipesWithLogNamesAreLeftAlone) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  const std::string d = dir.path().string();
+  fs::create_directory(dir.File("Dbg.Log"));
+  WriteFile(dir.File("Dbg.Log/inside"), "mine");
+  OpenDebugLog(d);
+  EXPECT_FALSE(IsDebugLogOpen());
+  LogMessage("nowhere");
+  CloseDebugLog();
+  EXPECT_EQ(ReadFile(dir.File("Dbg.Log/inside")), "mine");
+  EXPECT_FALSE(fs::exists(dir.File("Dbg1.Log"))) << "the directory was not rotated";
+  fs::remove_all(dir.File("Dbg.Log"));
+
+  // A link named Dbg.Log would otherwise truncate whatever it points to.
+  WriteFile(dir.File("precious"), "keep");
+  fs::create_symlink(dir.File("precious"), dir.File("Dbg.Log"));
+  OpenDebugLog(d);
+  EXPECT_FALSE(IsDebugLogOpen());
+  CloseDebugLog();
+  EXPECT_EQ(ReadFile(dir.File("precious")), "keep");
+  fs::remove(dir.File("Dbg.Log"));
+
+  // A pipe is refused at once instead of waiting for a reader.
+  ASSERT_EQ(mkfifo(dir.File("Dbg.Log").c_str(), 0644), 0);
+  OpenDebugLog(d);
+  EXPECT_FALSE(IsDebugLogOpen());
+  CloseDebugLog();
+  fs::remove(dir.File("Dbg.Log"));
+
+  // Older logs that are directories stay, and the new log is written.
+  fs::create_directory(dir.File("Dbg1.Log"));
+  fs::create_directory(dir.File("Dbg2.Log"));
+  OpenDebugLog(d);
+  LogMessage("written");
+  CloseDebugLog();
+  EXPECT_EQ(Body(ReadFile(dir.File("Dbg.Log"))), std::vector<std::string>{"written"});
+  EXPECT_TRUE(fs::is_directory(dir.File("Dbg1.Log")));
+  EXPECT_TRUE(fs::is_directory(dir.File("Dbg2.Log")));
+
+  // With Dbg1.Log in the way that log cannot be moved aside: it is kept
+  // whole and this run logs nothing.
+  const std::string kept = ReadFile(dir.File("Dbg.Log"));
+  OpenDebugLog(d);
+  EXPECT_FALSE(IsDebugLogOpen());
+  LogMessage("lost");
+  CloseDebugLog();
+  EXPECT_EQ(ReadFile(dir.File("Dbg.Log")), kept);
+}
+
+TEST(LogFile, ReadOnlyLogsAndDirectory) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  fs::permissions(dir.path(), fs::perms::all);
+  const std::string d = dir.path().string();
+  for (const char* name : {"Dbg.Log", "Dbg1.Log", "Dbg2.Log"}) {
+    WriteFile(dir.File(name), std::string("old ") + name);
+    fs::permissions(dir.File(name), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  }
+  // Read-only logs in a writable directory rotate as usual: renaming needs
+  // only the directory.
+  EXPECT_EQ(RunUnprivileged([&d] {
+              OpenDebugLog(d);
+              const bool open = IsDebugLogOpen();
+              LogMessage("fresh");
+              CloseDebugLog();
+              return open ? 0 : 1;
+            }),
+            0);
+  EXPECT_EQ(Body(ReadFile(dir.File("Dbg.Log"))), std::vector<std::string>{"fresh"});
+  EXPECT_EQ(ReadFile(dir.File("Dbg1.Log")), "old Dbg.Log");
+  EXPECT_EQ(ReadFile(dir.File("Dbg2.Log")), "old Dbg1.Log");
+
+  // A directory that cannot be written: the log is off and nothing changes,
+  // even where the last log itself could still be written.
+  fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+  const std::string before = ReadFile(dir.File("Dbg.Log"));
+  EXPECT_EQ(RunUnprivileged([&d] {
+              OpenDebugLog(d);
+              const bool open = IsDebugLogOpen();
+              LogMessage("lost");
+              CloseDebugLog();
+              return open ? 1 : 0;
+            }),
+            0);
+  EXPECT_EQ(ReadFile(dir.File("Dbg.Log")), before);
+  EXPECT_EQ(ReadFile(dir.File("Dbg1.Log")), "old Dbg.Log");
 }
 
 TEST(LogFile, LinesFromTwoThreadsNeverInterleave) {
