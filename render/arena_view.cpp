@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <span>
+#include <tuple>
 #include <string_view>
 
 #include "app/params.h"
@@ -48,12 +48,13 @@ class TextLine {
   std::size_t length_ = 0;
 };
 
-// Truncation toward zero. A value no int can hold (NaN, far off) gives
-// INT_MIN, as the processor's own conversion does, instead of undefined
-// behaviour; such a point is never on the surface.
-int Truncate(double value) {
-  if (!(value > -2147483649.0 && value < 2147483648.0)) return INT_MIN;
-  return static_cast<int>(value);
+// Truncation toward zero, when an int can hold the result. A value no int
+// holds (NaN, infinite, far off) has no pixel: converting it would be
+// undefined, so the figure or point that needs it is not drawn.
+bool ToPixel(double value, int& pixel) {
+  if (!(value > -2147483649.0 && value < 2147483648.0)) return false;
+  pixel = static_cast<int>(value);
+  return true;
 }
 
 // Both shapes have four vertices; a placed copy lives on the stack.
@@ -65,12 +66,17 @@ std::span<Point2D> CopyShape(const Shape& shape, Figure& figure) {
   return {figure.data(), n};
 }
 
-// The closed outline through the vertices, back to the first.
+// The closed outline through the vertices, back to the first. A figure with
+// a vertex that has no pixel (a critter gone to NaN) is left out whole.
 void DrawOutline(Surface& surface, std::span<const Point2D> vertices) {
   if (vertices.empty()) return;
-  surface.MoveTo(Truncate(vertices[0].x), Truncate(vertices[0].y));
-  for (std::size_t v = 1; v < vertices.size(); ++v) surface.LineTo(Truncate(vertices[v].x), Truncate(vertices[v].y));
-  surface.LineTo(Truncate(vertices[0].x), Truncate(vertices[0].y));
+  std::array<int, 2 * std::tuple_size_v<Figure>> pixels{};
+  const std::size_t n = std::min(vertices.size(), std::tuple_size_v<Figure>);
+  for (std::size_t v = 0; v < n; ++v)
+    if (!ToPixel(vertices[v].x, pixels[2 * v]) || !ToPixel(vertices[v].y, pixels[2 * v + 1])) return;
+  surface.MoveTo(pixels[0], pixels[1]);
+  for (std::size_t v = 1; v < n; ++v) surface.LineTo(pixels[2 * v], pixels[2 * v + 1]);
+  surface.LineTo(pixels[0], pixels[1]);
 }
 
 bool OnSurface(int x, int y) { return x >= 0 && x < Surface::kWidth && y >= 0 && y < Surface::kHeight; }
@@ -85,8 +91,10 @@ void RenderSensorLine(const World& world, Surface& surface) {
   int x = -1;
   int y = -1;
   GetSensorPoints(critter, x, y);
-  if (!OnSurface(x, y)) return;
-  surface.MoveTo(Truncate(critter.dPosX), Truncate(critter.dPosY));
+  int fromX = 0;
+  int fromY = 0;
+  if (!OnSurface(x, y) || !ToPixel(critter.dPosX, fromX) || !ToPixel(critter.dPosY, fromY)) return;
+  surface.MoveTo(fromX, fromY);
   surface.LineTo(x, y);
 }
 
@@ -162,12 +170,14 @@ void RenderCritter(World& world, Surface& surface, int i) {
 
 void GetSensorPoints(const Critter& critter, int& x, int& y) {
   // Only the x of the marker tells whether there is one; NaN counts as none.
-  if (critter.dMarkerX >= 0.0) {
-    x = Truncate(std::floor(critter.dMarkerX + 0.5));
-    y = Truncate(std::floor(critter.dMarkerY + 0.5));
-  } else {
-    x = -1;
-    y = -1;
+  x = -1;
+  y = -1;
+  int px = 0;
+  int py = 0;
+  if (critter.dMarkerX >= 0.0 && ToPixel(std::floor(critter.dMarkerX + 0.5), px) &&
+      ToPixel(std::floor(critter.dMarkerY + 0.5), py)) {
+    x = px;
+    y = py;
   }
 }
 
@@ -206,7 +216,9 @@ void RenderStats(World& world, Surface& surface) {
   surface.MoveTo(0, bottom);
   float x = 0.0f;
   for (const double v : world.vecAvgRollingHistory) {
-    surface.LineTo(Truncate(x), Truncate(std::floor(bottom - v * 1.5)));
+    int px = 0;
+    int py = 0;
+    if (ToPixel(x, px) && ToPixel(std::floor(bottom - v * 1.5), py)) surface.LineTo(px, py);
     x = x + step;
   }
 
@@ -216,10 +228,13 @@ void RenderStats(World& world, Surface& surface) {
   surface.MoveTo(0, bottom);
   x = 0.0f;
   for (const double v : world.vecBestRollingHistory) {
-    // Wraps like the processor's subtraction for a drop no int holds.
-    const int drop = Truncate(std::floor(v * 1.5));
-    const int y = static_cast<int>(static_cast<unsigned>(bottom) - static_cast<unsigned>(drop));
-    surface.LineTo(Truncate(std::floor(x)), y);
+    int px = 0;
+    int drop = 0;
+    if (ToPixel(std::floor(x), px) && ToPixel(std::floor(v * 1.5), drop)) {
+      // Wraps like the processor's subtraction for a drop far off the panel.
+      const int y = static_cast<int>(static_cast<unsigned>(bottom) - static_cast<unsigned>(drop));
+      surface.LineTo(px, y);
+    }
     x += step;
   }
 

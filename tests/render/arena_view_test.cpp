@@ -359,3 +359,59 @@ TEST_F(ArenaView, SensorPointsRoundHalvesUpAndNoMarkerGivesMinusOne) {
   GetSensorPoints(c, x, y);
   EXPECT_EQ(std::make_pair(x, y), std::make_pair(-1, -1));
 }
+
+// A figure with a coordinate that no int holds (a critter whose network gave
+// NaN, a fungus scale beyond reason) is left out whole; the rest is drawn.
+TEST_F(ArenaView, FiguresWithoutPixelsAreLeftOutAndTheRestDrawn) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  World& w = Build();
+  ClearArena();
+  Params.EliteCount = 0;
+  Place(w.vecCritters[5], 100.0, 100.0, 0.0);
+  Surface expected;
+  expected.FillWhite();
+  Render(w, expected);
+  ASSERT_EQ(NonWhiteIn(expected, 90, 90, 110, 110), ArrowsHeadingZero(100, 100));
+
+  Place(w.vecCritters[0], nan, nan, nan);
+  Place(w.vecCritters[1], 200.0, 100.0, nan);
+  Place(w.vecCritters[2], inf, 50.0, 0.0);
+  Place(w.vecCritters[3], 1e300, -1e300, 1.0);
+  Place(w.vecCritters[4], 300.0, 4e9, 0.0);
+  // Some vertices of this one fit an int and some do not: drawn, it would
+  // leave a line right across the arena.
+  Place(w.vecCritters[6], 2147483584.0, 300.0, 0.0);
+  w.vecFungi[0] = {nan, 40.0};
+  w.vecFungi[1] = {40.0, -inf};
+  w.vecFungi[2] = {3e9, 3e9};
+  Surface s;
+  s.FillWhite();
+  Render(w, s);
+  EXPECT_EQ(Differences(s, expected), 0);
+}
+
+TEST_F(ArenaView, HugeFungusScaleDrawsNoFungusAndNoStray) {
+  ParamsRecord p = DefaultParamsRecord();
+  p.FungusScale = 1e300;  // the square's corners overflow to infinity
+  World& w = Build(p);
+  ClearArena();
+  Surface empty;
+  empty.FillWhite();
+  Render(w, empty);
+  w.vecFungi[0] = {100.0, 100.0};
+  Surface s;
+  s.FillWhite();
+  Render(w, s);
+  EXPECT_EQ(Differences(s, empty), 0);
+}
+
+TEST_F(SensorLine, CritterWithoutAPositionDrawsNoLine) {
+  Elite().dMarkerX = 300.0;
+  Elite().dMarkerY = 300.0;
+  Elite().dPosX = std::numeric_limits<double>::quiet_NaN();
+  ExpectLine(nullptr, 0, 0, kBlackPen);
+  Elite().dPosX = 100.0;
+  Elite().dPosY = -std::numeric_limits<double>::infinity();
+  ExpectLine(nullptr, 0, 0, kBlackPen);
+}

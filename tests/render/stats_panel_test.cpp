@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -233,4 +234,24 @@ TEST_F(StatsPanel, GraphFillsTheWidthAfterManyGenerations) {
   EXPECT_EQ(blueRight, 499);
   EXPECT_EQ(redRight, 499);
   EXPECT_EQ(redTop, 303);
+}
+
+TEST_F(StatsPanel, PointsWithoutPixelsAreSkipped) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  World& w = Panel(1);
+  w.vecAvgRollingHistory = {nan};
+  w.vecBestRollingHistory = {std::numeric_limits<double>::infinity()};
+  Surface s;
+  RenderStats(w, s);
+  EXPECT_TRUE(PixelsOf(s, kBluePen).empty());
+  EXPECT_TRUE(PixelsOf(s, kRedPen).empty());
+
+  // Finite points on either side of a missing one are still joined.
+  World& v = Panel(2);
+  v.vecAvgRollingHistory = {100.0, -1e300, 100.0};
+  v.vecBestRollingHistory = {50.0, 50.0, 50.0};
+  Surface t;
+  RenderStats(v, t);
+  EXPECT_TRUE(PixelsOf(t, kBluePen).count({100, 361}));
+  EXPECT_TRUE(PixelsOf(t, kRedPen).count({100, 436}));
 }
