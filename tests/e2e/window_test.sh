@@ -7,6 +7,9 @@ set -uo pipefail
 
 PROGRAM=$(realpath "$1")
 CASE=$2
+# Extra NAME=VALUE words for the program's environment alone (the sanitizer
+# build keeps the display libraries it unloads resident through these).
+PROGRAM_ENV=${VEXLORA_PROGRAM_ENV:-}
 TITLE='^Vexlora v1\.0$'
 
 for tool in Xvfb xdotool xwininfo xprop import convert od awk timeout; do
@@ -83,7 +86,7 @@ write_params() {
 start_app() {
   START_ARGS=("$@")
   : > "$WORK/err"
-  (cd "$RUN" && exec env SDL_VIDEODRIVER=x11 "$PROGRAM" "$@") > "$WORK/out" 2> "$WORK/err" &
+  (cd "$RUN" && exec env $PROGRAM_ENV SDL_VIDEODRIVER=x11 "$PROGRAM" "$@") > "$WORK/out" 2> "$WORK/err" &
   APP_PID=$!
   APP_STATUS=""
 }
@@ -418,7 +421,7 @@ case_no_display() {
   local driver
   for driver in "" x11; do
     : > "$WORK/err"
-    (cd "$RUN" && exec timeout 10 env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER="$driver" "$PROGRAM") \
+    (cd "$RUN" && exec timeout 10 env -u DISPLAY -u WAYLAND_DISPLAY $PROGRAM_ENV SDL_VIDEODRIVER="$driver" "$PROGRAM") \
       > "$WORK/out" 2> "$WORK/err"
     local status=$?
     [ "$status" -ne 124 ] || fail "did not end at once without a display (SDL_VIDEODRIVER='$driver')"
@@ -435,7 +438,7 @@ case_display_unreachable() {
   local n=731
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
   : > "$WORK/err"
-  (cd "$RUN" && exec timeout 10 env DISPLAY=":$n" SDL_VIDEODRIVER=x11 "$PROGRAM") > "$WORK/out" 2> "$WORK/err"
+  (cd "$RUN" && exec timeout 10 env DISPLAY=":$n" $PROGRAM_ENV SDL_VIDEODRIVER=x11 "$PROGRAM") > "$WORK/out" 2> "$WORK/err"
   local status=$?
   [ "$status" -ne 124 ] || fail "did not end at once with an unreachable display"
   [ "$status" -ne 0 ] || fail "status 0 with an unreachable display"
