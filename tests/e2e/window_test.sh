@@ -10,6 +10,8 @@ CASE=$2
 # Extra NAME=VALUE words for the program's environment alone (the sanitizer
 # build keeps the display libraries it unloads resident through these).
 PROGRAM_ENV=${VEXLORA_PROGRAM_ENV:-}
+# A command that runs the program as another user, when a case needs one.
+DROP=()
 TITLE='^Vexlora v1\.0$'
 
 for tool in Xvfb xdotool xwininfo xprop import convert od awk timeout; do
@@ -86,7 +88,7 @@ write_params() {
 start_app() {
   START_ARGS=("$@")
   : > "$WORK/err"
-  (cd "$RUN" && exec env $PROGRAM_ENV SDL_VIDEODRIVER=x11 "$PROGRAM" "$@") > "$WORK/out" 2> "$WORK/err" &
+  (cd "$RUN" && exec "${DROP[@]}" env $PROGRAM_ENV SDL_VIDEODRIVER=x11 "$PROGRAM" "$@") > "$WORK/out" 2> "$WORK/err" &
   APP_PID=$!
   APP_STATUS=""
 }
@@ -202,6 +204,12 @@ is_arena() { [ "$(block_pixels)" -ge 600 ]; }
 # bottom-left corner, and no block.
 is_stats() {
   [ "$(block_pixels)" -lt 10 ] && [ "$(count "$BLUE" 0 256 255 511)" -ge 5 ] && [ "$(count "$RED" 0 256 255 511)" -ge 5 ]
+}
+
+# Any statistics panel, even one whose graphs lie flat on the bottom row
+# (the red best graph then covers the blue one): no block, some red below.
+is_panel() {
+  [ "$(block_pixels)" -lt 10 ] && [ "$(count "$RED" 0 256 511 511)" -ge 5 ]
 }
 
 # Screenshots until CHECK holds, at most $1 seconds.
@@ -444,6 +452,79 @@ case_display_unreachable() {
   [ "$status" -ne 0 ] || fail "status 0 with an unreachable display"
   expect_stderr "Error: Error Registering Class!"
   expect_stderr "cannot open the window"
+}
+
+# Weights that are NaN or infinite give critters with no position: the arena
+# shows the block and the fungi, the sensor line and fast mode work, and the
+# run ends cleanly. Under the sanitizers any undefined conversion fails it.
+case_nan_weights() {
+  start_xvfb
+  write_params TicksPerGeneration=60 CritterCount=10 FungusCount=20 EliteCount=2
+  local nan='\x00\x00\x00\x00\x00\x00\xf8\x7f' inf='\x00\x00\x00\x00\x00\x00\xf0\x7f'
+  local minf='\x00\x00\x00\x00\x00\x00\xf0\xff' i
+  for ((i = 0; i < 10 * 26; i++)); do
+    case $((i % 3)) in
+      0) printf "$nan" ;;
+      1) printf "$inf" ;;
+      2) printf "$minf" ;;
+    esac
+  done > "$RUN/AllWeights.bin"
+  [ "$(stat -c %s "$RUN/AllWeights.bin")" -eq 2080 ] || fail "the weight file was not written whole"
+  start_app
+  find_window
+  wait_for 10 is_arena
+  xdotool key --window "$W" v
+  sleep 1
+  xdotool key --window "$W" f
+  wait_for 15 is_panel
+  sleep 1
+  kill -0 "$APP_PID" 2> /dev/null || fail "the program ended in fast mode"
+  xdotool key --window "$W" Escape
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
+  expect_log_complete
+}
+
+# A params.ini that is no regular file is refused like a missing one, at
+# once: a pipe must not hold up start-up. An empty one is refused by value.
+case_params_not_a_file() {
+  start_xvfb
+  mkdir "$RUN/params.ini"
+  start_app
+  expect_failure_with_box "Cannot find ini file!"
+  rmdir "$RUN/params.ini"
+  mkfifo "$RUN/params.ini"
+  start_app
+  expect_failure_with_box "Cannot find ini file!"
+  rm "$RUN/params.ini"
+  : > "$RUN/params.ini"
+  start_app
+  expect_failure_with_box "Parameter FrameRate is 0 in params.ini; it must be 1 or more."
+  [ ! -e "$RUN/Dbg.Log" ] || fail "a log was started without parameters"
+}
+
+# In a working directory it cannot write the program runs as usual, with the
+# log off; run as an ordinary user, since root writes anywhere.
+case_unwritable_dir() {
+  start_xvfb
+  write_params TicksPerGeneration=60 CritterCount=10 FungusCount=20
+  if [ "$(id -u)" -eq 0 ]; then
+    cp "$PROGRAM" "$WORK/vexlora"
+    chmod 755 "$WORK" "$WORK/vexlora"
+    PROGRAM="$WORK/vexlora"
+    DROP=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  fi
+  chmod 555 "$RUN"
+  start_app
+  find_window
+  wait_for 10 is_arena
+  xdotool key --window "$W" f
+  wait_for 15 is_panel
+  xdotool key --window "$W" Escape
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
+  [ "$(ls -A "$RUN")" = "params.ini" ] || fail "files appeared in the unwritable directory: $(ls -A "$RUN")"
+  chmod 755 "$RUN"
 }
 
 "case_$CASE"
