@@ -1,5 +1,6 @@
 #include "app/params.h"
 
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,10 +22,18 @@ class ValueReader {
  public:
   explicit ValueReader(std::istream& in) : in_(in) {}
 
+  // A word of any length is passed over without being kept, so even a huge
+  // file without blanks costs no memory.
   void SkipLabel() {
     if (failed_) return;
-    std::string label;
-    if (!(in_ >> label)) failed_ = true;
+    in_ >> std::ws;
+    std::streambuf* text = in_.rdbuf();
+    int c = in_ ? text->sgetc() : std::char_traits<char>::eof();
+    if (c == std::char_traits<char>::eof()) {
+      failed_ = true;
+      return;
+    }
+    while (c != std::char_traits<char>::eof() && !std::isspace(c)) c = text->snextc();
   }
 
   void ReadInt(int& out) {

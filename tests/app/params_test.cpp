@@ -69,6 +69,8 @@ TEST(ParamsReading, LabelsAreIgnoredWhateverTheirLength) {
   ExpectDefault(ParseParams(WithLabel("x")));
   // Far longer than any fixed label buffer: read whole and discarded.
   ExpectDefault(ParseParams(WithLabel(std::string(500, 'L'))));
+  ExpectDefault(ParseParams(WithLabel(std::string(1 << 20, 'L'))));
+  ExpectDefault(ParseParams(WithLabel("\xC3\xA9t\xC3\xA9\x01\x7F")));  // bytes above 127 and controls
 }
 
 TEST(ParamsReading, AnyWhitespaceLayoutWorks) {
