@@ -78,11 +78,14 @@ class EvolveFiles : public ::testing::Test {
   TempDir bin_;
 };
 
+// Readable by everyone; writable by everyone or by no one (the owner too,
+// for a run of the tests as an ordinary user).
 void OpenToOthers(const TempDir& dir, bool writable) {
-  fs::perms p = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
-                fs::perms::others_exec;
-  if (writable) p |= fs::perms::group_write | fs::perms::others_write;
-  fs::permissions(dir.path(), p);
+  const fs::perms readable = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+  fs::permissions(dir.path(), writable ? readable | fs::perms::owner_write | fs::perms::group_write |
+                                             fs::perms::others_write
+                                       : readable);
 }
 
 void ExpectOneLineRefusal(const ProgramResult& r, const std::string& text, const std::string& what) {
@@ -128,9 +131,9 @@ TEST_F(EvolveFiles, ParamsThatIsNoRegularFileIsRefusedAtOnce) {
   }
   {
     TempDir dir;
-    OpenToOthers(dir, false);
     WriteFile(dir.File("params.ini"), DefaultParamsText());
-    fs::permissions(dir.File("params.ini"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(dir.File("params.ini"), fs::perms::none);
+    OpenToOthers(dir, false);
     ExpectOneLineRefusal(EvolveUnprivileged(dir, "--seed 1 --generations 1"), "Cannot find ini file!",
                          "an unreadable file");
   }
@@ -159,7 +162,7 @@ TEST_F(EvolveFiles, WeightFileThatCannotBeReadIsPassedOver) {
       "an unreadable file",
       [](const TempDir& d) {
         WriteFile(d.File("AllWeights.bin"), std::string(30 * 26 * 8, '\0'));
-        fs::permissions(d.File("AllWeights.bin"), fs::perms::owner_read | fs::perms::owner_write);
+        fs::permissions(d.File("AllWeights.bin"), fs::perms::none);
       },
       true);
 }

@@ -214,8 +214,8 @@ TEST(LogFile, ReadOnlyLogsAndDirectory) {
 
   // A directory that cannot be written: the log is off and nothing changes,
   // even where the last log itself could still be written.
-  fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                  fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                  fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
   const std::string before = ReadFile(dir.File("Dbg.Log"));
   EXPECT_EQ(RunUnprivileged([&d] {
               OpenDebugLog(d);
