@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <sstream>
 #include <streambuf>
@@ -144,15 +145,19 @@ ParamsRecord DefaultParamsRecord() {
   return p;
 }
 
-bool LoadParams(const std::string& path) {
+bool LoadParams(const std::string& path, std::string* why) {
   Params = ParamsRecord{};
   // Only a regular file counts as a parameter file. It is opened without
   // waiting, so a pipe of that name cannot hold up start-up; a directory,
   // a pipe or a device is refused as a file that cannot be opened.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    if (why) *why = std::strerror(errno);
+    return false;
+  }
   struct stat info{};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (why) *why = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
     close(fd);
     return false;
   }

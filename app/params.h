@@ -33,8 +33,9 @@ extern ParamsRecord Params;
 // Reads a parameter file into Params (every value first set to zero). Labels
 // are read whole and discarded; values are taken by position. Once one value
 // fails to parse, it and every later value stay zero. False when the file
-// cannot be opened.
-bool LoadParams(const std::string& path = "params.ini");
+// cannot be opened or is no regular file; then why, when given, says which
+// ("No such file or directory", "is a directory", ...).
+bool LoadParams(const std::string& path = "params.ini", std::string* why = nullptr);
 
 // The values of the project's default params.ini: the one scenario that the
 // tests, the benchmarks and the golden result of the headless runner share.

@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   if (!opt.picture.empty()) return Fail("--picture needs the drawing, which this build does not have");
 #endif
 
-  if (!LoadParams(opt.params)) return Fail("Cannot find ini file! (" + opt.params + ")");
+  if (std::string why; !LoadParams(opt.params, &why)) return Fail("Cannot find ini file! (" + opt.params + ": " + why + ")");
   if (const std::string problem = CheckParams(Params, opt.params); !problem.empty()) return Fail(problem);
 
   std::FILE* out = stdout;

@@ -110,18 +110,21 @@ TEST_F(EvolveFiles, ParamsThatIsNoRegularFileIsRefusedAtOnce) {
   {
     TempDir dir;
     fs::create_directory(dir.File("params.ini"));
-    ExpectOneLineRefusal(Evolve(dir, "--seed 1 --generations 1"), "Cannot find ini file!", "a directory");
+    ExpectOneLineRefusal(Evolve(dir, "--seed 1 --generations 1"),
+                         "Cannot find ini file! (params.ini: is a directory)", "a directory");
   }
   {
     // Opening a pipe for reading would wait for a writer for ever.
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.File("params.ini").c_str(), 0644), 0);
-    ExpectOneLineRefusal(Evolve(dir, "--seed 1 --generations 1"), "Cannot find ini file!", "a pipe");
+    ExpectOneLineRefusal(Evolve(dir, "--seed 1 --generations 1"),
+                         "Cannot find ini file! (params.ini: is not a regular file)", "a pipe");
   }
   {
     TempDir dir;
     fs::create_symlink("/dev/zero", dir.File("params.ini"));
-    ExpectOneLineRefusal(Evolve(dir, "--seed 1 --generations 1"), "Cannot find ini file!", "a device");
+    ExpectOneLineRefusal(Evolve(dir, "--seed 1 --generations 1"),
+                         "Cannot find ini file! (params.ini: is not a regular file)", "a device");
   }
   {
     TempDir dir;
@@ -134,8 +137,8 @@ TEST_F(EvolveFiles, ParamsThatIsNoRegularFileIsRefusedAtOnce) {
     WriteFile(dir.File("params.ini"), DefaultParamsText());
     fs::permissions(dir.File("params.ini"), fs::perms::none);
     OpenToOthers(dir, false);
-    ExpectOneLineRefusal(EvolveUnprivileged(dir, "--seed 1 --generations 1"), "Cannot find ini file!",
-                         "an unreadable file");
+    ExpectOneLineRefusal(EvolveUnprivileged(dir, "--seed 1 --generations 1"),
+                         "Cannot find ini file! (params.ini: Permission denied)", "an unreadable file");
   }
 }
 

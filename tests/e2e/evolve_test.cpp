@@ -114,7 +114,7 @@ TEST(EvolveFailures, MissingParamsFile) {
   TempDir dir;
   const ProgramResult r = Evolve(dir, "--seed 1 --generations 1");
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("Cannot find ini file!"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Cannot find ini file! (params.ini: No such file or directory)"), std::string::npos) << r.err;
   EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;
   EXPECT_EQ(r.out, "");
 }
