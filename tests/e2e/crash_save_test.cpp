@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +22,7 @@
 #include "app/params.h"
 #include "common/random.h"
 #include "tests/e2e/child_process.h"
+#include "tests/e2e/runner_text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_params.h"
 #include "world/world.h"
@@ -33,7 +33,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 const std::string kEvolve = VEXLORA_EVOLVE;
-const std::string kSource = VEXLORA_SOURCE_DIR;
 const std::string kWeights = "AllWeights.bin";
 const std::string kTemporary = "AllWeights.bin.tmp";
 
@@ -52,23 +51,9 @@ constexpr int kSaveKills = 25;
 #endif
 
 std::string CrashParamsText() {
-  std::istringstream in(ReadFile(kSource + "/params.ini"));
-  std::string text;
-  for (std::string line; std::getline(in, line);) {
-    const std::string label = line.substr(0, line.find(' '));
-    if (label == "TicksPerGeneration") line = "TicksPerGeneration 300";
-    if (label == "FungusCount") line = "FungusCount 500";
-    if (label == "MutationRate") line = "MutationRate 0.02";
-    text += line + "\n";
-  }
-  return text;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+  std::string text = ParamsWith("TicksPerGeneration", "300");
+  text = ParamsWith(text, "FungusCount", "500");
+  return ParamsWith(text, "MutationRate", "0.02");
 }
 
 // The saves count, the CSV's last column of its last row; -1 without rows.

@@ -10,34 +10,16 @@
 #include <filesystem>
 #include <limits>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/run_program.h"
+#include "tests/e2e/runner_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::string kSource = VEXLORA_SOURCE_DIR;
-
-std::string DefaultParamsText() { return ReadFile(kSource + "/params.ini"); }
-
-std::string ParamsWith(const std::string& label, const std::string& value) {
-  std::string text = DefaultParamsText();
-  const std::size_t at = text.find(label + " ");
-  const std::size_t end = text.find('\n', at);
-  return text.replace(at, end - at, label + " " + value);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::set<std::string> Listing(const fs::path& dir) {
   std::set<std::string> names;

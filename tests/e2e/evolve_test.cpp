@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/run_program.h"
+#include "tests/e2e/runner_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -14,25 +14,9 @@ namespace {
 const std::string kEvolve = VEXLORA_EVOLVE;
 const std::string kSource = VEXLORA_SOURCE_DIR;
 
-std::string DefaultParamsText() { return ReadFile(kSource + "/params.ini"); }
-
-// The default params.ini with one value replaced.
-std::string ParamsWith(const std::string& label, const std::string& value) {
-  std::string text = DefaultParamsText();
-  const std::size_t at = text.find(label + " ");
-  const std::size_t end = text.find('\n', at);
-  return text.replace(at, end - at, label + " " + value);
-}
 
 ProgramResult Evolve(const TempDir& dir, const std::string& args) {
   return RunProgram(dir.path().string(), Quote(kEvolve) + " --quiet " + args);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 }  // namespace

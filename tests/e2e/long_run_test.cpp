@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "tests/e2e/child_process.h"
+#include "tests/e2e/runner_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 const std::string kEvolve = VEXLORA_EVOLVE;
 const std::string kPeakMemory = VEXLORA_PEAK_MEMORY;
-const std::string kSource = VEXLORA_SOURCE_DIR;
 
 constexpr int kSeed = 5;
 constexpr int kShortGenerations = 200;
@@ -27,13 +27,6 @@ constexpr int kLongGenerations = 2000;
 // sanitizers), so growth beyond this margin is real; a kilobyte kept a
 // generation already goes beyond it.
 constexpr long kMarginKiB = 1024;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::vector<std::string> Fields(const std::string& row) {
   std::vector<std::string> fields;
@@ -56,7 +49,7 @@ struct Measured {
 // through the small launcher that reports its peak memory.
 Measured Evolve(int generations) {
   TempDir dir, capture;
-  WriteFile(dir.File("params.ini"), ReadFile(kSource + "/params.ini"));
+  WriteFile(dir.File("params.ini"), DefaultParamsText());
   const std::string report = capture.File("report");
   ChildProcess child(dir.path().string(),
                      {kPeakMemory, report, kEvolve, "--quiet", "--seed", std::to_string(kSeed), "--generations",
