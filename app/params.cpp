@@ -1,16 +1,16 @@
 #include "app/params.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <sstream>
 #include <streambuf>
+
+#include "common/regular_file.h"
 
 ParamsRecord Params;
 
@@ -147,20 +147,10 @@ ParamsRecord DefaultParamsRecord() {
 
 bool LoadParams(const std::string& path, std::string* why) {
   Params = ParamsRecord{};
-  // Only a regular file counts as a parameter file. It is opened without
-  // waiting, so a pipe of that name cannot hold up start-up; a directory,
-  // a pipe or a device is refused as a file that cannot be opened.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    if (why) *why = std::strerror(errno);
-    return false;
-  }
-  struct stat info{};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    if (why) *why = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
-    close(fd);
-    return false;
-  }
+  // Only a regular file counts as a parameter file; anything else is refused
+  // as a file that cannot be opened.
+  const int fd = OpenRegularFile(path, why);
+  if (fd < 0) return false;
   FileBuffer buffer(fd);
   std::istream in(&buffer);
   ReadAll(in, Params);

@@ -1,14 +1,16 @@
 #include "genetics/weight_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "common/regular_file.h"
 
 static_assert(std::endian::native == std::endian::little, "the weight file holds little-endian doubles");
 
@@ -67,8 +69,6 @@ void SaveAllWeights(const Population& genomes, int count, int weightsPerGenome, 
   // file in one step. Whatever has that name now (the leftover of a save cut
   // short, a link someone placed) is removed first and never written through.
   const std::string temp = WeightFileTemporary(path);
-  struct stat target{};
-  if (stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) return;
   unlink(temp.c_str());
   const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return;
@@ -94,14 +94,9 @@ void LoadWeightBytes(Population& genomes, int count, int weightsPerGenome, std::
 }
 
 void LoadAllWeights(Population& genomes, int count, int weightsPerGenome, const std::string& path) {
-  // Opened without waiting, so a pipe of that name cannot hold up start-up.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (ValueCount(count, weightsPerGenome) == 0) return;
+  const int fd = OpenRegularFile(path);
   if (fd < 0) return;
-  struct stat info{};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ValueCount(count, weightsPerGenome) == 0) {
-    close(fd);
-    return;
-  }
   const std::string bytes = ReadUpTo(fd, ValueCount(count, weightsPerGenome) * sizeof(double));
   close(fd);
   LoadWeightBytes(genomes, count, weightsPerGenome, bytes);
