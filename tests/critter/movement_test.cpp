@@ -28,6 +28,14 @@ Critter Placed(double x, double y, double heading, int collision = Free) {
   return c;
 }
 
+// The collision state of a critter in state `from` after one check of a
+// proposed step to (x, y).
+int CollisionAfter(int from, void (Critter::*check)(double, double), double x, double y) {
+  Critter c = Placed(100, 100, 0, from);
+  (c.*check)(x, y);
+  return c.iCollision;
+}
+
 }  // namespace
 
 // --- Relative bearing: the network's input ---
@@ -109,12 +117,7 @@ TEST(MovementTurn, ExactlyPiIsKeptAndMinusPiBecomesPi) {
 
 TEST(MovementCollision, ArenaEdgeIncludesTheBoundary) {
   ScopedParams scope(SmallNetParams());
-  Critter c = Placed(100, 100, 0);
-  auto state = [&](double x, double y) {
-    c.iCollision = Free;
-    c.CheckCollision(x, y);
-    return c.iCollision;
-  };
+  auto state = [](double x, double y) { return CollisionAfter(Free, &Critter::CheckCollision, x, y); };
   EXPECT_EQ(state(511, 300), ArenaEdge);
   EXPECT_EQ(state(0, 300), ArenaEdge);
   EXPECT_EQ(state(300, 511), ArenaEdge);
@@ -127,12 +130,7 @@ TEST(MovementCollision, ArenaEdgeIncludesTheBoundary) {
 
 TEST(MovementCollision, CentralBlockIsClosed) {
   ScopedParams scope(SmallNetParams());
-  Critter c = Placed(100, 100, 0);
-  auto state = [&](double x, double y) {
-    c.iCollision = Free;
-    c.CheckCollision(x, y);
-    return c.iCollision;
-  };
+  auto state = [](double x, double y) { return CollisionAfter(Free, &Critter::CheckCollision, x, y); };
   EXPECT_EQ(state(kL, 200), CentralBlock);
   EXPECT_EQ(state(kH, 200), CentralBlock);
   EXPECT_EQ(state(200, kL), CentralBlock);
@@ -148,12 +146,7 @@ TEST(MovementCollision, CentralBlockIsClosed) {
 
 TEST(MovementCollision, EdgeReleasesOnlyStrictlyInside) {
   ScopedParams scope(SmallNetParams());
-  Critter c = Placed(100, 100, 0);
-  auto state = [&](double x, double y) {
-    c.iCollision = ArenaEdge;
-    c.CheckRelease(x, y);
-    return c.iCollision;
-  };
+  auto state = [](double x, double y) { return CollisionAfter(ArenaEdge, &Critter::CheckRelease, x, y); };
   EXPECT_EQ(state(510.999, 300), Free);
   EXPECT_EQ(state(0.001, 300), Free);
   EXPECT_EQ(state(511, 300), ArenaEdge);
@@ -164,12 +157,7 @@ TEST(MovementCollision, EdgeReleasesOnlyStrictlyInside) {
 
 TEST(MovementCollision, BlockReleasesOnlyOutsideTheClosedSquare) {
   ScopedParams scope(SmallNetParams());
-  Critter c = Placed(100, 100, 0);
-  auto state = [&](double x, double y) {
-    c.iCollision = CentralBlock;
-    c.CheckRelease(x, y);
-    return c.iCollision;
-  };
+  auto state = [](double x, double y) { return CollisionAfter(CentralBlock, &Critter::CheckRelease, x, y); };
   EXPECT_EQ(state(kL, 200), CentralBlock);
   EXPECT_EQ(state(kH, kH), CentralBlock);
   EXPECT_EQ(state(255.5, 255.5), CentralBlock);
