@@ -49,8 +49,11 @@ fail() {
 # ---- the X server ---------------------------------------------------------
 
 # Xvfb picks a free display number itself and writes it to fd 3 once ready.
+# -noreset: by default the server resets when its last client leaves (our
+# readiness probe) and turns away whoever connects meanwhile, which now and
+# then was the program or its message box.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$WORK/display" 2> "$WORK/xvfb.err" &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "$WORK/display" 2> "$WORK/xvfb.err" &
   XVFB_PID=$!
   local i
   for ((i = 0; i < 100; i++)); do
@@ -86,7 +89,6 @@ write_params() {
 }
 
 start_app() {
-  START_ARGS=("$@")
   : > "$WORK/err"
   (cd "$RUN" && exec "${DROP[@]}" env $PROGRAM_ENV SDL_VIDEODRIVER=x11 "$PROGRAM" "$@") > "$WORK/out" 2> "$WORK/err" &
   APP_PID=$!
@@ -111,34 +113,15 @@ wait_exit() {
 }
 
 find_window() {
-  local i retried=""
+  local i
   W=""
   for ((i = 0; i < 100; i++)); do
     W=$(timeout 5 xdotool search --onlyvisible --name "$TITLE" 2> /dev/null | head -n1)
     [ -n "$W" ] && return 0
-    # Now and then, with other tests busy, a fresh Xvfb turns away SDL's
-    # first connection while taking others: start the program once more.
-    if [ -z "$retried" ] && grep -q "x11 not available" "$WORK/err"; then
-      echo "note: the X server turned the program away; starting it again" >&2
-      retried=yes
-      kill -9 "$APP_PID" 2> /dev/null
-      wait "$APP_PID" 2> /dev/null
-      dismiss_stray_boxes
-      start_app "${START_ARGS[@]}"
-      continue
-    fi
     kill -0 "$APP_PID" 2> /dev/null || fail "the program ended before its window appeared"
     sleep 0.1
   done
   fail "no window titled 'Vexlora v1.0' within 10 s"
-}
-
-# Closes message boxes left by a killed program (their own process).
-dismiss_stray_boxes() {
-  local box
-  for box in $(xwininfo -root -tree 2> /dev/null | awk '/"Error"/{print $1}'); do
-    xdotool key --window "$box" Return 2> /dev/null
-  done
 }
 
 # Nothing of the program left on the screen: no main window, no message box.
