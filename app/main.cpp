@@ -14,7 +14,7 @@
 #include "app/frame_timer.h"
 #include "app/main_loop.h"
 #include "app/message_box.h"
-#include "app/params.h"
+#include "params/params.h"
 #include "app/window.h"
 #include "common/message.h"
 #include "common/random.h"

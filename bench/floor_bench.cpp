@@ -24,7 +24,7 @@
 #include <span>
 #include <vector>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "bench/measure.h"
 #include "bench/scenario.h"
 #include "common/constants.h"

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 
 Scenario::Scenario(std::uint32_t seed) {

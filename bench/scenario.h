@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/vec2d.h"
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 #include "world/world.h"
 
 // The default scenario of the tests and the headless runner: the default

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "bench/measure.h"
 #include "bench/scenario.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "app/params.h"
+#include "params/params.h"
 
 ArenaGeometry g_Arena;
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "common/constants.h"
-#include "render/matrix2d.h"
+#include "geometry/matrix2d.h"
 
 Critter::Critter(int index, double x, double y) : Net() {
   PrepareArenaGeometry();

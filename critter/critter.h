@@ -6,7 +6,7 @@
 #include "common/vec2d.h"
 #include "critter/arena_geometry.h"
 #include "critter/neural_net.h"
-#include "render/point2d.h"
+#include "geometry/point2d.h"
 
 enum CollisionState : int { Free = 0, ArenaEdge = 1, CentralBlock = 2 };
 

@@ -1,7 +1,7 @@
 // A critter's tick: thinking, turning, moving, collisions and eating.
 #include <cmath>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/constants.h"
 #include "critter/critter.h"
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/constants.h"
 #include "critter/critter.h"
 #include "log/debug_log.h"

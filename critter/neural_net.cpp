@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 
 NeuralNet::NeuralNet()

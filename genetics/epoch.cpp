@@ -1,5 +1,5 @@
 // Breeding the next population.
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 #include "genetics/genetic_algorithm.h"
 

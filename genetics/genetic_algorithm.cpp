@@ -1,6 +1,6 @@
 #include "genetics/genetic_algorithm.h"
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 
 GeneticAlgorithm::GeneticAlgorithm(int populationSize, int genomeLength)

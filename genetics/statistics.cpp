@@ -1,7 +1,7 @@
 // Fitness statistics of an evaluated generation.
 #include <algorithm>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "genetics/genetic_algorithm.h"
 
 void GeneticAlgorithm::ComputeStatistics() {

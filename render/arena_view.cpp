@@ -10,9 +10,9 @@
 #include <tuple>
 #include <string_view>
 
-#include "app/params.h"
-#include "render/matrix2d.h"
-#include "render/point2d.h"
+#include "params/params.h"
+#include "geometry/matrix2d.h"
+#include "geometry/point2d.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "render/pen.h"
+#include "geometry/pen.h"
 
 // The off-screen drawing surface: 512 x 512 pixels of 32 bits (0xAARRGGBB,
 // the SDL_PIXELFORMAT_ARGB8888 layout), drawn with the rules of the old

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 #include "log/debug_log.h"
 #include "world/world.h"

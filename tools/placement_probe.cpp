@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 #include "world/world.h"
 

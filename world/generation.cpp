@@ -1,5 +1,5 @@
 // The end of a generation: scores, log, save, breeding and a fresh arena.
-#include "app/params.h"
+#include "params/params.h"
 #include "log/debug_log.h"
 #include "world/world.h"
 

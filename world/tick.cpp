@@ -1,5 +1,5 @@
 // One tick of the simulation.
-#include "app/params.h"
+#include "params/params.h"
 #include "common/message.h"
 #include "world/world.h"
 

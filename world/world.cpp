@@ -1,7 +1,7 @@
 // Building and tearing down the World.
 #include "world/world.h"
 
-#include "app/params.h"
+#include "params/params.h"
 #include "genetics/weight_file.h"
 
 namespace {

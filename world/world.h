@@ -6,8 +6,8 @@
 #include "common/vec2d.h"
 #include "critter/critter.h"
 #include "genetics/genetic_algorithm.h"
-#include "render/pen.h"
-#include "render/point2d.h"
+#include "geometry/pen.h"
+#include "geometry/point2d.h"
 
 // An inclusive rectangle of whole arena units.
 struct CellRect {

@@ -14,7 +14,7 @@
 #include "app/window.h"
 #include "common/message.h"
 #include "render/surface.h"
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 #include "tests/support/test_params.h"
 #include "world/world.h"
 

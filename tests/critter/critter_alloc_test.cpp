@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 #include "critter/critter.h"
 #include "tests/support/alloc_counter.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "critter/critter.h"
 
 namespace critter_test {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 #include "critter/neural_net.h"
 #include "tests/support/test_params.h"

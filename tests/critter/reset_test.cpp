@@ -6,7 +6,7 @@
 
 #include "critter/arena_geometry.h"
 #include "critter/critter.h"
-#include "render/point2d.h"
+#include "geometry/point2d.h"
 #include "tests/critter/critter_fixtures.h"
 #include "tests/support/test_params.h"
 

@@ -9,7 +9,7 @@
 #include "critter/critter.h"
 #include "log/debug_log.h"
 #include "tests/critter/critter_fixtures.h"
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 #include "tests/support/test_params.h"
 
 using critter_test::kH;

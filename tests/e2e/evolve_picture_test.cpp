@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "render/pen.h"
+#include "geometry/pen.h"
 #include "render/surface.h"
 #include "tests/e2e/run_program.h"
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

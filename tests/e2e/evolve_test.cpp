@@ -7,7 +7,7 @@
 
 #include "tests/e2e/run_program.h"
 #include "tests/e2e/runner_text.h"
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

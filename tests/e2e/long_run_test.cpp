@@ -12,7 +12,7 @@
 
 #include "tests/e2e/child_process.h"
 #include "tests/e2e/runner_text.h"
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 
 std::string Quote(const std::string& text) {
   std::string q = "'";

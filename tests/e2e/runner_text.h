@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 
 // The texts the runner's end-to-end tests read and write: the project's
 // params.ini, variants of it, and the lines of an output.

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 #include "genetics/genetic_algorithm.h"
 #include "tests/genetics/replay.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <set>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 #include "genetics/genetic_algorithm.h"
 #include "tests/genetics/replay.h"

@@ -1,7 +1,7 @@
 // Evaluate: the fitness statistics in critter order, then the stable sort.
 #include <gtest/gtest.h>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "genetics/genetic_algorithm.h"
 #include "tests/genetics/replay.h"
 #include "tests/support/test_params.h"

@@ -17,7 +17,7 @@
 
 #include "genetics/weight_file.h"
 #include "tests/genetics/replay.h"
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "log/debug_log.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/unprivileged.h"
+#include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace {
 

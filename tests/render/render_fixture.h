@@ -7,10 +7,10 @@
 #include <set>
 #include <utility>
 
-#include "app/params.h"
+#include "params/params.h"
 #include "common/random.h"
 #include "render/surface.h"
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 #include "tests/support/test_params.h"
 #include "world/world.h"
 

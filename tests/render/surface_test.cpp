@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

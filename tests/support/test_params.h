@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/params.h"
+#include "params/params.h"
 
 // Sets Params for the life of the object and restores the old values after.
 class ScopedParams {

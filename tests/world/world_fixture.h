@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "common/random.h"
-#include "tests/support/temp_dir.h"
+#include "support/temp_dir.h"
 #include "tests/support/test_params.h"
 #include "world/world.h"
 

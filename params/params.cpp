@@ -1,4 +1,4 @@
-#include "app/params.h"
+#include "params/params.h"
 
 #include <unistd.h>
 

@@ -1,8 +1,8 @@
-#include "render/matrix2d.h"
+#include "geometry/matrix2d.h"
 
 #include <cmath>
 
-#include "app/params.h"
+#include "params/params.h"
 
 void Matrix2D::Identity() {
   for (int r = 0; r < 3; ++r)

@@ -1,4 +1,4 @@
-#include "tests/support/unprivileged.h"
+#include "support/unprivileged.h"
 
 #include <grp.h>
 #include <sys/wait.h>

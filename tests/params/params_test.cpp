@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/params.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/unprivileged.h"
+#include "params/params.h"
+#include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "render/point2d.h"
+#include "geometry/point2d.h"
 
 // A 3 x 3 transform of doubles acting on row vectors [x y 1]. Translate,
 // Scale and Rotate multiply on the right, so they act on points in the order
