@@ -24,11 +24,12 @@
 #include <span>
 #include <vector>
 
-#include "params/params.h"
 #include "bench/measure.h"
 #include "bench/scenario.h"
 #include "common/constants.h"
 #include "critter/critter.h"
+#include "geometry/arena.h"
+#include "params/params.h"
 
 namespace {
 
@@ -104,14 +105,14 @@ inline void Move(Body& b, double o0, double o1, double maxTurn, double blockMin,
   b.heading = h;
   const double nx = b.x + std::cos(h) * speed, ny = b.y + std::sin(h) * speed;
   if (b.collision == ArenaEdge) {
-    if (0 < nx && nx < 511 && 0 < ny && ny < 511) b.collision = Free;
+    if (0 < nx && nx < kArenaSize && 0 < ny && ny < kArenaSize) b.collision = Free;
   } else if (b.collision == CentralBlock) {
     if (nx < blockMin || nx > blockMax || ny < blockMin || ny > blockMax) b.collision = Free;
   }
   if (b.collision != Free) return;
   b.x = nx;
   b.y = ny;
-  const double qx = nx - 255.5, qy = ny - 255.5;
+  const double qx = nx - kArenaCentre, qy = ny - kArenaCentre;
   b.centreDistance = std::sqrt(qx * qx + qy * qy);
 }
 
@@ -124,8 +125,8 @@ inline void FloorStep(const FungusRows& f, Body& b, const Network& net, double m
     if (b.collision != Free) return;
   }
   const int target = Nearest(f, b.x, b.y);
-  const double rx = b.x - 255.5, ry = b.y - 255.5;
-  const double tx = f.x[target] - 255.5, ty = f.y[target] - 255.5;
+  const double rx = b.x - kArenaCentre, ry = b.y - kArenaCentre;
+  const double tx = f.x[target] - kArenaCentre, ty = f.y[target] - kArenaCentre;
   net.Run((std::atan2(ty - ry, tx - rx) - b.heading) / kPi, o0, o1);
   Move(b, o0, o1, maxTurn, blockMin, blockMax);
 }
@@ -156,7 +157,7 @@ void BM_Floor(benchmark::State& state) {
       std::copy_n(run.weights[g].begin() + static_cast<std::ptrdiff_t>(c * kWeights), kWeights,
                   weights[g * n + c].begin());
   const double bias = p.BiasInput, maxTurn = p.MaxTurnPerTick;
-  const double blockMin = 511.0 / 3.0, blockMax = 1022.0 / 3.0;
+  const double blockMin = kBlockMin, blockMax = kBlockMax;
 
   std::size_t t = 0;
   for (auto _ : state) {

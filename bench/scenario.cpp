@@ -2,8 +2,9 @@
 
 #include <span>
 
-#include "params/params.h"
 #include "common/random.h"
+#include "geometry/arena.h"
+#include "params/params.h"
 
 Scenario::Scenario(std::uint32_t seed) {
   dir_.Enter();
@@ -84,7 +85,7 @@ std::vector<std::vector<Critter>> RecordedCritters(const RecordedRun& run) {
   for (std::size_t g = 0; g < generations.size(); ++g) {
     generations[g].reserve(static_cast<std::size_t>(run.critters));
     for (int i = 0; i < run.critters; ++i) {
-      Critter& c = generations[g].emplace_back(i, 255.5, 20.0);
+      Critter& c = generations[g].emplace_back(i, kArenaCentre, 20.0);
       c.Net.LoadWeights(std::span<const double>(run.weights[g]).subspan(static_cast<std::size_t>(i) * n, n));
     }
   }

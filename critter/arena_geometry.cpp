@@ -2,16 +2,17 @@
 
 #include <cstddef>
 
+#include "geometry/arena.h"
 #include "params/params.h"
 
 ArenaGeometry g_Arena;
 
 void PrepareArenaGeometry() {
   if (!g_Arena.bGeometryReady) {
-    g_Arena.dBlockMin = 511.0 / 3.0;
-    g_Arena.dBlockMax = 1022.0 / 3.0;
-    g_Arena.dArenaSize = 511.0;
-    g_Arena.dCentreX = g_Arena.dCentreY = 255.5;
+    g_Arena.dBlockMin = kBlockMin;
+    g_Arena.dBlockMax = kBlockMax;
+    g_Arena.dArenaSize = kArenaSize;
+    g_Arena.dCentreX = g_Arena.dCentreY = kArenaCentre;
     const double L = g_Arena.dBlockMin, H = g_Arena.dBlockMax;
     g_Arena.BlockWalls[0] = {L, L, H, L};  // top
     g_Arena.BlockWalls[1] = {H, L, H, H};  // right

@@ -2,20 +2,22 @@
 
 #include <vector>
 
+#include "geometry/arena.h"
+
 // A straight piece from (x1, y1) to (x2, y2).
 struct WallSegment {
   double x1, y1, x2, y2;
 };
 
-// The fixed geometry of the arena that every critter senses and moves in:
-// the open square 0 < x, y < 511 with the closed central block
-// [511/3, 1022/3] on both axes.
+// The fixed geometry of the arena that every critter senses and moves in,
+// filled from the arena's numbers (geometry/arena.h) with the block's sides
+// and the sensing's scratch flags.
 struct ArenaGeometry {
-  double dCentreX = 255.5;
-  double dCentreY = 255.5;
-  double dArenaSize = 511.0;
-  double dBlockMin = 511.0 / 3.0;
-  double dBlockMax = 1022.0 / 3.0;
+  double dCentreX = kArenaCentre;
+  double dCentreY = kArenaCentre;
+  double dArenaSize = kArenaSize;
+  double dBlockMin = kBlockMin;
+  double dBlockMax = kBlockMax;
   WallSegment BlockWalls[4] = {};  // top, right, bottom, left
   std::vector<unsigned char> vecExcluded;  // one flag per fungus, scratch for the fallback search
   bool bGeometryReady = false;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/constants.h"
+#include "geometry/arena.h"
 #include "geometry/matrix2d.h"
 
 Critter::Critter(int index, double x, double y) : Net() {
@@ -14,8 +15,8 @@ Critter::Critter(int index, double x, double y) : Net() {
 void Critter::Reset(double x, double y) {
   dPosX = x;
   dPosY = y;
-  dRelX = x - 255.5;
-  dRelY = y - 255.5;
+  dRelX = x - kArenaCentre;
+  dRelY = y - kArenaCentre;
   dCentreDistance = std::sqrt(dRelX * dRelX + dRelY * dRelY);
   const double a = std::atan2(dRelY, dRelX) + kHalfPi;
   dDisplayHeading = a;

@@ -63,7 +63,7 @@ class Critter {
   void Sense(const std::vector<Vec2D>& fungi);
   void AimAt(const Vec2D& fungus);
   // The parts of the sight test. A critter and a fungus whose distances
-  // from the centre add up to more than 381 always see each other.
+  // from the centre add up to more than kSightReach always see each other.
   bool FarApartAroundCentre(double t) const;
   // The sight line's box lies wholly beside, above or below the block.
   bool SightLineBesideBlock(const Vec2D& fungus) const;

@@ -1,9 +1,10 @@
 // A critter's tick: thinking, turning, moving, collisions and eating.
 #include <cmath>
 
-#include "params/params.h"
 #include "common/constants.h"
 #include "critter/critter.h"
+#include "geometry/arena.h"
+#include "params/params.h"
 
 bool Critter::Think(double input, double& o0, double& o1) const {
   const double in[1] = {input};
@@ -49,8 +50,8 @@ void Critter::Move(double o0, double o1) {
   if (iCollision == Free) {
     dPosX = nx;
     dPosY = ny;
-    dRelX = nx - 255.5;
-    dRelY = ny - 255.5;
+    dRelX = nx - kArenaCentre;
+    dRelY = ny - kArenaCentre;
     dCentreDistance = std::sqrt(dRelX * dRelX + dRelY * dRelY);
   }
 }
@@ -71,7 +72,7 @@ double Critter::Turn(double h, double diff) const {
 
 void Critter::CheckCollision(double nx, double ny) {
   const double L = g_Arena.dBlockMin, H = g_Arena.dBlockMax;
-  if (nx >= 511 || nx <= 0 || ny >= 511 || ny <= 0)
+  if (nx >= kArenaSize || nx <= 0 || ny >= kArenaSize || ny <= 0)
     iCollision = ArenaEdge;
   else if (L <= nx && nx <= H && L <= ny && ny <= H)
     iCollision = CentralBlock;
@@ -80,7 +81,7 @@ void Critter::CheckCollision(double nx, double ny) {
 void Critter::CheckRelease(double nx, double ny) {
   const double L = g_Arena.dBlockMin, H = g_Arena.dBlockMax;
   if (iCollision == ArenaEdge) {
-    if (0 < nx && nx < 511 && 0 < ny && ny < 511) iCollision = Free;
+    if (0 < nx && nx < kArenaSize && 0 < ny && ny < kArenaSize) iCollision = Free;
   } else if (iCollision == CentralBlock) {
     if (nx < L || nx > H || ny < L || ny > H) iCollision = Free;
   }

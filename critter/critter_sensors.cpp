@@ -2,10 +2,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "params/params.h"
 #include "common/constants.h"
 #include "critter/critter.h"
+#include "geometry/arena.h"
 #include "log/debug_log.h"
+#include "params/params.h"
 
 namespace {
 
@@ -67,14 +68,14 @@ namespace {
 
 // A fungus's distance from the arena centre.
 double CentreDistanceOf(const Vec2D& f) {
-  const double tx = f.x - 255.5, ty = f.y - 255.5;
+  const double tx = f.x - kArenaCentre, ty = f.y - kArenaCentre;
   return std::sqrt(tx * tx + ty * ty);
 }
 
 }  // namespace
 
 void Critter::AimAt(const Vec2D& f) {
-  const double tx = f.x - 255.5, ty = f.y - 255.5;
+  const double tx = f.x - kArenaCentre, ty = f.y - kArenaCentre;
   dTargetBearing = std::atan2(ty - dRelY, tx - dRelX);
 }
 
@@ -91,7 +92,7 @@ bool Critter::SightLineBesideBlock(const Vec2D& f) const {
   return maxX < L || minX > H || maxY < L || minY > H;
 }
 
-bool Critter::FarApartAroundCentre(double t) const { return dCentreDistance + t > 381.0; }
+bool Critter::FarApartAroundCentre(double t) const { return dCentreDistance + t > kSightReach; }
 
 bool Critter::IsSightBlocked(double t, const Vec2D& f) const {
   return !FarApartAroundCentre(t) && !SightLineBesideBlock(f) && SightLineCrossesBlock(f);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "params/params.h"
 #include "common/random.h"
+#include "params/params.h"
 
 NeuralNet::NeuralNet()
     : iInputCount(Params.InputCount),

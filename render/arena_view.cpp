@@ -10,9 +10,10 @@
 #include <tuple>
 #include <string_view>
 
-#include "params/params.h"
+#include "geometry/arena.h"
 #include "geometry/matrix2d.h"
 #include "geometry/point2d.h"
+#include "params/params.h"
 
 namespace {
 
@@ -106,16 +107,18 @@ void RenderHeader(World& world, Surface& surface) {
   world.iLastHeaderGeneration = world.iGeneration;
 }
 
-// The central block's border, 171 .. 340 on both axes.
+// The central block's border: the outline's pixels on both axes.
 void RenderBlock(Surface& surface) {
-  surface.MoveTo(171, 171);
-  surface.LineTo(341, 171);
-  surface.MoveTo(171, 340);
-  surface.LineTo(341, 340);
-  surface.MoveTo(171, 171);
-  surface.LineTo(171, 341);
-  surface.MoveTo(340, 171);
-  surface.LineTo(340, 341);
+  // A line stops short of its end pixel, so each runs one pixel past the corner.
+  constexpr int lo = kOutlineLow, hi = kOutlineHigh, past = kOutlineHigh + 1;
+  surface.MoveTo(lo, lo);
+  surface.LineTo(past, lo);
+  surface.MoveTo(lo, hi);
+  surface.LineTo(past, hi);
+  surface.MoveTo(lo, lo);
+  surface.LineTo(lo, past);
+  surface.MoveTo(hi, lo);
+  surface.LineTo(hi, past);
 }
 
 }  // namespace

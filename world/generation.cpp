@@ -1,6 +1,6 @@
 // The end of a generation: scores, log, save, breeding and a fresh arena.
-#include "params/params.h"
 #include "log/debug_log.h"
+#include "params/params.h"
 #include "world/world.h"
 
 bool World::RunGeneration() {

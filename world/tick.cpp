@@ -1,6 +1,6 @@
 // One tick of the simulation.
-#include "params/params.h"
 #include "common/message.h"
+#include "params/params.h"
 #include "world/world.h"
 
 bool World::Update() {

@@ -1,8 +1,9 @@
 // Building and tearing down the World.
 #include "world/world.h"
 
-#include "params/params.h"
 #include "genetics/weight_file.h"
+#include "geometry/arena.h"
+#include "params/params.h"
 
 namespace {
 constexpr CellRect kCells[8] = {
@@ -19,7 +20,7 @@ World::World(void* window) {
   iTicks = 0;
   iGeneration = 0;
   bFastMode = false;
-  iGraphWidth = iGraphHeight = 511;
+  iGraphWidth = iGraphHeight = kArenaPixels;
   for (int c = 0; c < 8; ++c) rcCells[c] = kCells[c];
   iNextFungusCell = 0;
 

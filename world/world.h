@@ -6,6 +6,7 @@
 #include "common/vec2d.h"
 #include "critter/critter.h"
 #include "genetics/genetic_algorithm.h"
+#include "geometry/arena.h"
 #include "geometry/pen.h"
 #include "geometry/point2d.h"
 
@@ -86,8 +87,8 @@ class World {
   int iGeneration = 0;
   int iLastHeaderGeneration = -1;
   int iWins = 0;
-  int iGraphWidth = 511;
-  int iGraphHeight = 511;
+  int iGraphWidth = kArenaPixels;  // the graphs span the arena
+  int iGraphHeight = kArenaPixels;
   bool bFastMode = false;
   bool bDrawnThisGeneration = false;
   bool bSaveAllPending = false;
