@@ -7,19 +7,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <memory>
 #include <string>
 
 #include "app/display.h"
 #include "app/frame_timer.h"
 #include "app/main_loop.h"
 #include "app/message_box.h"
-#include "params/params.h"
 #include "app/window.h"
 #include "common/message.h"
-#include "common/random.h"
-#include "log/debug_log.h"
+#include "params/params.h"
 #include "render/surface.h"
+#include "startup/startup.h"
 #include "world/world.h"
 
 namespace {
@@ -61,23 +59,20 @@ int RunWindow() {
   Window window;
   if (!window.Open()) return CannotOpenWindow();
 
-  SeedRandom(static_cast<std::uint32_t>(std::time(nullptr)));
-  auto world = std::make_unique<World>(window.Handle());
+  Simulation run(static_cast<std::uint32_t>(std::time(nullptr)), window.Handle());
+  World& world = run.world();
   Surface surface;
-  OpenDebugLog();  // after the World, so nothing is logged while it is built
 
   window.Show(surface);
   FrameTimer timer({&SdlCount, &SdlFrequency});
   timer.Start(Params.FrameRate);
   const std::int64_t start = SdlCount();
-  const LoopResult result = RunMainLoop(*world, surface, window, timer);
+  const LoopResult result = RunMainLoop(world, surface, window, timer);
   const double seconds = static_cast<double>(SdlCount() - start) / static_cast<double>(SdlFrequency());
 
-  CloseDebugLog();
   if (ReportWanted())
-    std::fprintf(stderr, "generations: %d, seconds: %.3f, fast-mode seconds: %.3f\n", world->iGeneration, seconds,
+    std::fprintf(stderr, "generations: %d, seconds: %.3f, fast-mode seconds: %.3f\n", world.iGeneration, seconds,
                  result.fastModeSeconds);
-  world.reset();
   return result.tickFailed ? kFailed : 0;
 }
 
@@ -89,12 +84,8 @@ int main() {
   AllowMessageBoxes(display);
   SetMessageHandler(&ShowMessageBox);
 
-  if (!LoadParams("params.ini")) {
-    ShowMessage(nullptr, "Cannot find ini file!", "Error");
-    return kFailed;
-  }
-  if (const std::string problem = CheckParams(Params); !problem.empty()) {
-    ShowMessage(nullptr, problem.c_str(), "Error");
+  if (const auto problem = LoadStartupParams("params.ini")) {
+    ShowMessage(nullptr, problem->message.c_str(), "Error");
     return kFailed;
   }
   if (!display) return NoDisplay("DISPLAY and WAYLAND_DISPLAY are unset");
