@@ -209,7 +209,7 @@ std::string CheckParams(const ParamsRecord& p, const std::string& file) {
   if (!(m = intRange("EliteCount", p.EliteCount, 0, p.CritterCount)).empty()) return m;
   const std::int64_t weights = NetworkWeightCount(p);
   if (weights * p.CritterCount > kMaxPopulationWeights) {
-    return "The networks of params.ini are too large: " + std::to_string(p.CritterCount) + " critters with " +
+    return "The networks of " + file + " are too large: " + std::to_string(p.CritterCount) + " critters with " +
            std::to_string(weights) + " weights each; at most " + std::to_string(kMaxPopulationWeights) +
            " weights in all fit.";
   }

@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 // DejaVu Sans, written into the build by render/embed_font.cmake.
 extern const unsigned char kDejaVuSansFont[];
@@ -223,14 +225,60 @@ void Surface::TextOut(int x, int y, std::string_view text) {
   SDL_FreeSurface(glyphs);
 }
 
-bool Surface::SavePng(const std::string& path) const {
+namespace {
+
+// An SDL stream that appends to a byte vector, so a PNG is encoded whole
+// before any of it goes to its file.
+SDL_RWops* GrowingBytes(std::vector<std::uint8_t>& bytes) {
+  SDL_RWops* rw = SDL_AllocRW();
+  if (rw == nullptr) return nullptr;
+  rw->type = SDL_RWOPS_UNKNOWN;
+  rw->hidden.unknown.data1 = &bytes;
+  rw->size = [](SDL_RWops* self) -> Sint64 {
+    return static_cast<Sint64>(static_cast<std::vector<std::uint8_t>*>(self->hidden.unknown.data1)->size());
+  };
+  rw->seek = [](SDL_RWops*, Sint64, int) -> Sint64 { return -1; };
+  rw->read = [](SDL_RWops*, void*, size_t, size_t) -> size_t { return 0; };
+  rw->write = [](SDL_RWops* self, const void* data, size_t size, size_t count) -> size_t {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(self->hidden.unknown.data1);
+    const auto* first = static_cast<const std::uint8_t*>(data);
+    out->insert(out->end(), first, first + size * count);
+    return count;
+  };
+  rw->close = [](SDL_RWops* self) -> int {
+    SDL_FreeRW(self);
+    return 0;
+  };
+  return rw;
+}
+
+bool Failed(std::string* why, const std::string& reason) {
+  if (why) *why = reason;
+  return false;
+}
+
+}  // namespace
+
+bool Surface::SavePng(const std::string& path, std::string* why) const {
   // SDL only reads the pixels while saving; the cast does not lead to writes.
   SDL_Surface* wrapped = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(pixels_.data()), kWidth,
                                                             kHeight, 32, PitchBytes(), SDL_PIXELFORMAT_ARGB8888);
-  if (wrapped == nullptr) return false;
-  const bool ok = IMG_SavePNG(wrapped, path.c_str()) == 0;
+  if (wrapped == nullptr) return Failed(why, SDL_GetError());
+  std::vector<std::uint8_t> png;
+  SDL_RWops* sink = GrowingBytes(png);
+  const bool encoded = sink != nullptr && IMG_SavePNG_RW(wrapped, sink, 1) == 0;
   SDL_FreeSurface(wrapped);
-  return ok;
+  if (!encoded) return Failed(why, SDL_GetError());
+
+  // Every step of the write is checked: a full disk shows only at the flush
+  // or the close.
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return Failed(why, std::strerror(errno));
+  int error = std::fwrite(png.data(), 1, png.size(), file) == png.size() ? 0 : errno;
+  if (error == 0 && std::fflush(file) != 0) error = errno;
+  if (std::fclose(file) != 0 && error == 0) error = errno;
+  if (error != 0) return Failed(why, std::strerror(error));
+  return true;
 }
 
 bool LoadPngPixels(const std::string& path, std::vector<std::uint32_t>& pixels, int& w, int& h) {

@@ -45,8 +45,9 @@ class Surface {
   const std::uint32_t* Pixels() const { return pixels_.data(); }
   static constexpr int PitchBytes() { return kWidth * 4; }
 
-  // Writes the surface as a PNG file; false on failure.
-  bool SavePng(const std::string& path) const;
+  // Writes the surface as a PNG file; false when the file could not be
+  // written whole, with why when asked.
+  bool SavePng(const std::string& path, std::string* why = nullptr) const;
 
  private:
   void Plot(int x, int y) {

@@ -3,15 +3,16 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <optional>
 #include <string>
 
 #include "params/params.h"
-#include "common/random.h"
-#include "log/debug_log.h"
+#include "startup/startup.h"
 #include "world/world.h"
 
 #ifdef VEXLORA_HAVE_RENDER
@@ -22,7 +23,8 @@
 namespace {
 
 constexpr int kBadUsage = 2;
-constexpr int kTickFailed = 1;
+// A failed tick, or a result that could not be written whole.
+constexpr int kFailed = 1;
 
 struct Options {
   int generations = 100;
@@ -33,19 +35,20 @@ struct Options {
   bool quiet = false;
 };
 
-void WriteHeader(std::FILE* out) {
-  std::fputs(
-      "generation,best_fitness,worst_fitness,average_fitness,best_index,worst_index,best_rolling,average_rolling,"
-      "composite,best_composite,wins,saves\n",
-      out);
+// False when the text did not reach the stream; errno says why.
+bool WriteHeader(std::FILE* out) {
+  return std::fputs(
+             "generation,best_fitness,worst_fitness,average_fitness,best_index,worst_index,best_rolling,"
+             "average_rolling,composite,best_composite,wins,saves\n",
+             out) >= 0;
 }
 
-void WriteRow(std::FILE* out, const World& w) {
+bool WriteRow(std::FILE* out, const World& w) {
   const GeneticAlgorithm& ga = *w.pGA;
-  std::fprintf(out, "%d,%.17g,%.17g,%.17g,%d,%d,%.17g,%.17g,%.17g,%.17g,%d,%d\n", w.iGeneration - 1, ga.dBestFitness,
+  return std::fprintf(out, "%d,%.17g,%.17g,%.17g,%d,%d,%.17g,%.17g,%.17g,%.17g,%d,%d\n", w.iGeneration - 1, ga.dBestFitness,
                ga.dWorstFitness, ga.dTotalFitness / ga.iPopulationSize, ga.iBestIndex, ga.iWorstIndex,
                w.dBestFitnessRollingAvg, w.dAvgFitnessRollingAvg, w.dComposite, w.dBestComposite, w.iWins,
-               w.iNumSaves);
+               w.iNumSaves) >= 0;
 }
 
 void ShowProgress(int done, int total, double seconds) {
@@ -60,6 +63,12 @@ void ShowProgress(int done, int total, double seconds) {
 int Fail(const std::string& line) {
   std::fprintf(stderr, "vexlora-evolve: %s\n", line.c_str());
   return kBadUsage;
+}
+
+// A result that did not reach its file: the run counts as failed.
+int Lost(const std::string& file, const std::string& why) {
+  std::fprintf(stderr, "vexlora-evolve: cannot write %s: %s\n", file.c_str(), why.c_str());
+  return kFailed;
 }
 
 }  // namespace
@@ -86,22 +95,23 @@ int main(int argc, char** argv) {
   if (!opt.picture.empty()) return Fail("--picture needs the drawing, which this build does not have");
 #endif
 
-  if (std::string why; !LoadParams(opt.params, &why)) return Fail("Cannot find ini file! (" + opt.params + ": " + why + ")");
-  if (const std::string problem = CheckParams(Params, opt.params); !problem.empty()) return Fail(problem);
+  if (const auto problem = LoadStartupParams(opt.params)) {
+    if (problem->why.empty()) return Fail(problem->message);
+    return Fail(problem->message + " (" + opt.params + ": " + problem->why + ")");
+  }
 
   std::FILE* out = stdout;
+  const std::string csvName = opt.csv.empty() ? "standard output" : opt.csv;
   if (!opt.csv.empty()) {
     out = std::fopen(opt.csv.c_str(), "w");
-    if (!out) return Fail("cannot write " + opt.csv);
+    if (!out) return Fail("cannot write " + opt.csv + ": " + std::strerror(errno));
   }
 
   const std::uint32_t seed = opt.seed ? *opt.seed : static_cast<std::uint32_t>(std::time(nullptr));
   std::fprintf(stderr, "seed: %u\n", seed);
-  SeedRandom(seed);
-
-  World world;
+  Simulation run(seed);
+  World& world = run.world();
   world.bFastMode = true;
-  OpenDebugLog();  // after the World, so nothing is logged while it is built
 
   const bool progress = !opt.quiet && isatty(STDERR_FILENO);
   const auto start = std::chrono::steady_clock::now();
@@ -109,17 +119,18 @@ int main(int argc, char** argv) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   };
 
-  WriteHeader(out);
   int status = 0;
+  // The first write that fails ends the run: its rows would be lost anyway.
+  int writeError = WriteHeader(out) ? 0 : errno;
   double lastShown = -1.0;
-  while (world.iGeneration < opt.generations) {
+  while (writeError == 0 && world.iGeneration < opt.generations) {
     const int before = world.iGeneration;
     if (!world.Update()) {
-      status = kTickFailed;
+      status = kFailed;
       break;
     }
     if (world.iGeneration != before) {
-      WriteRow(out, world);
+      if (!WriteRow(out, world)) writeError = errno;
       if (progress && (elapsed() - lastShown >= 0.1 || world.iGeneration == opt.generations)) {
         lastShown = elapsed();
         ShowProgress(world.iGeneration, opt.generations, lastShown);
@@ -127,8 +138,9 @@ int main(int argc, char** argv) {
     }
   }
   if (progress) std::fputc('\n', stderr);
-  std::fflush(out);
-  if (out != stdout) std::fclose(out);
+  if (writeError == 0 && std::fflush(out) != 0) writeError = errno;
+  if (std::fclose(out) != 0 && writeError == 0) writeError = errno;
+  if (writeError != 0) return Lost(csvName, std::strerror(writeError));
 
 #ifdef VEXLORA_HAVE_RENDER
   if (status == 0 && !opt.picture.empty()) {
@@ -137,13 +149,9 @@ int main(int argc, char** argv) {
     world.iLastHeaderGeneration = -1;
     surface.FillWhite();
     Render(world, surface);
-    if (!surface.SavePng(opt.picture)) {
-      std::fprintf(stderr, "vexlora-evolve: cannot write %s\n", opt.picture.c_str());
-      status = kTickFailed;
-    }
+    if (std::string why; !surface.SavePng(opt.picture, &why)) return Lost(opt.picture, why);
   }
 #endif
 
-  CloseDebugLog();
   return status;
 }

@@ -7,8 +7,8 @@
 
 #include "geometry/pen.h"
 #include "render/surface.h"
-#include "tests/e2e/run_program.h"
 #include "support/temp_dir.h"
+#include "tests/e2e/run_program.h"
 
 namespace {
 
@@ -52,5 +52,11 @@ TEST(EvolvePicture, UnwritablePathFails) {
   const ProgramResult r = RunProgram(dir.path().string(),
                                      Quote(kEvolve) + " --quiet --seed 1 --generations 1 --picture no/such/dir/p.png");
   EXPECT_NE(r.status, 0);
-  EXPECT_NE(r.err.find("cannot write no/such/dir/p.png"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("cannot write no/such/dir/p.png: No such file or directory"), std::string::npos) << r.err;
+
+  // A full device takes the file but not its bytes.
+  const ProgramResult full =
+      RunProgram(dir.path().string(), Quote(kEvolve) + " --quiet --seed 1 --generations 1 --picture /dev/full");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_NE(full.err.find("cannot write /dev/full: No space left on device"), std::string::npos) << full.err;
 }

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
 #include "tests/e2e/run_program.h"
 #include "tests/e2e/runner_text.h"
-#include "support/temp_dir.h"
 
 namespace {
 
@@ -143,4 +143,30 @@ TEST(EvolveFailures, ParamsFileOptionNamesTheFile) {
   const ProgramResult r = Evolve(dir, "--params other.ini");
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("TicksPerGeneration is 0 in other.ini"), std::string::npos) << r.err;
+
+  // Networks too large for memory: the message names the file read too.
+  std::string huge = ParamsWith("HiddenLayerCount", "100");
+  huge = ParamsWith(huge, "HiddenLayerSize", "1000");
+  WriteFile(dir.File("other.ini"), huge);
+  const ProgramResult large = Evolve(dir, "--params other.ini");
+  EXPECT_EQ(large.status, 2);
+  EXPECT_NE(large.err.find("The networks of other.ini are too large"), std::string::npos) << large.err;
+  EXPECT_EQ(large.err.find("params.ini"), std::string::npos) << large.err;
+}
+
+TEST(EvolveFailures, CsvThatCannotBeWrittenWholeIsAFailure) {
+  TempDir dir;
+  WriteFile(dir.File("params.ini"), ParamsWith("TicksPerGeneration", "20"));
+  // A full device: the rows fail at a write or at the flush.
+  const ProgramResult file = Evolve(dir, "--seed 1 --generations 300 --csv /dev/full");
+  EXPECT_EQ(file.status, 1);
+  EXPECT_NE(file.err.find("cannot write /dev/full: No space left on device"), std::string::npos) << file.err;
+  const std::string toFullStdout =
+      "sh -c " + Quote("exec " + Quote(kEvolve) + " --quiet --seed 1 --generations 3 > /dev/full");
+  const ProgramResult out = RunProgram(dir.path().string(), toFullStdout);
+  EXPECT_EQ(out.status, 1);
+  EXPECT_NE(out.err.find("cannot write standard output: No space left on device"), std::string::npos) << out.err;
+  EXPECT_EQ(Lines(out.err).size(), 2u) << out.err;  // the seed, then the failure
+  // The log is still closed properly.
+  EXPECT_NE(ReadFile(dir.File("Dbg.Log")).find("Goodbye\n"), std::string::npos);
 }
