@@ -3,9 +3,9 @@
 
 #include <chrono>
 
-#include "params/params.h"
 #include "bench/measure.h"
 #include "bench/scenario.h"
+#include "params/params.h"
 
 namespace {
 

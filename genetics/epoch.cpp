@@ -1,7 +1,7 @@
 // Breeding the next population.
-#include "params/params.h"
 #include "common/random.h"
 #include "genetics/genetic_algorithm.h"
+#include "params/params.h"
 
 Population GeneticAlgorithm::Epoch() {
   Population next;

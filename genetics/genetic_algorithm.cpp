@@ -1,7 +1,7 @@
 #include "genetics/genetic_algorithm.h"
 
-#include "params/params.h"
 #include "common/random.h"
+#include "params/params.h"
 
 GeneticAlgorithm::GeneticAlgorithm(int populationSize, int genomeLength)
     : iPopulationSize(populationSize),

@@ -1,8 +1,8 @@
 // Fitness statistics of an evaluated generation.
 #include <algorithm>
 
-#include "params/params.h"
 #include "genetics/genetic_algorithm.h"
+#include "params/params.h"
 
 void GeneticAlgorithm::ComputeStatistics() {
   dTotalFitness = 0.0;

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "params/params.h"
 #include "common/random.h"
+#include "params/params.h"
 #include "world/world.h"
 
 int main(int argc, char** argv) {

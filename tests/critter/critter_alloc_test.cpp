@@ -7,9 +7,9 @@
 #include <new>
 #include <vector>
 
-#include "params/params.h"
 #include "common/random.h"
 #include "critter/critter.h"
+#include "params/params.h"
 #include "tests/support/alloc_counter.h"
 #include "tests/support/test_params.h"
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "params/params.h"
 #include "critter/critter.h"
+#include "params/params.h"
 
 namespace critter_test {
 

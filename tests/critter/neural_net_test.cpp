@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include "params/params.h"
 #include "common/random.h"
 #include "critter/neural_net.h"
+#include "params/params.h"
 #include "tests/support/test_params.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include "critter/arena_geometry.h"
 #include "critter/critter.h"
 #include "log/debug_log.h"
-#include "tests/critter/critter_fixtures.h"
 #include "support/temp_dir.h"
+#include "tests/critter/critter_fixtures.h"
 #include "tests/support/test_params.h"
 
 using critter_test::kH;

@@ -19,11 +19,11 @@
 #include <thread>
 #include <vector>
 
-#include "params/params.h"
 #include "common/random.h"
+#include "params/params.h"
+#include "support/temp_dir.h"
 #include "tests/e2e/child_process.h"
 #include "tests/e2e/runner_text.h"
-#include "support/temp_dir.h"
 #include "tests/support/test_params.h"
 #include "world/world.h"
 

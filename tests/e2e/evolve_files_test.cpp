@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
 #include "tests/e2e/run_program.h"
 #include "tests/e2e/runner_text.h"
-#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
 #include "tests/e2e/child_process.h"
 #include "tests/e2e/runner_text.h"
-#include "support/temp_dir.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include <string>
 #include <string_view>
 
-#include "params/params.h"
 #include "common/message.h"
 #include "common/random.h"
 #include "genetics/weight_file.h"
-#include "log/debug_log.h"
 #include "geometry/matrix2d.h"
+#include "log/debug_log.h"
+#include "params/params.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "world/world.h"
 

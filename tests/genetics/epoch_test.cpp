@@ -3,9 +3,9 @@
 // the World's list.
 #include <gtest/gtest.h>
 
-#include "params/params.h"
 #include "common/random.h"
 #include "genetics/genetic_algorithm.h"
+#include "params/params.h"
 #include "tests/genetics/replay.h"
 #include "tests/support/test_params.h"
 

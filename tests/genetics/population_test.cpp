@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "params/params.h"
 #include "common/random.h"
 #include "genetics/genetic_algorithm.h"
+#include "params/params.h"
 #include "tests/genetics/replay.h"
 #include "tests/support/test_params.h"
 

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <set>
 
-#include "params/params.h"
 #include "common/random.h"
 #include "genetics/genetic_algorithm.h"
+#include "params/params.h"
 #include "tests/genetics/replay.h"
 #include "tests/support/test_params.h"
 

@@ -1,8 +1,8 @@
 // Evaluate: the fitness statistics in critter order, then the stable sort.
 #include <gtest/gtest.h>
 
-#include "params/params.h"
 #include "genetics/genetic_algorithm.h"
+#include "params/params.h"
 #include "tests/genetics/replay.h"
 #include "tests/support/test_params.h"
 

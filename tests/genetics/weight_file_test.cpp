@@ -16,8 +16,8 @@
 #include <unistd.h>
 
 #include "genetics/weight_file.h"
-#include "tests/genetics/replay.h"
 #include "support/temp_dir.h"
+#include "tests/genetics/replay.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <set>
 #include <utility>
 
-#include "params/params.h"
 #include "common/random.h"
+#include "params/params.h"
 #include "render/surface.h"
 #include "support/temp_dir.h"
 #include "tests/support/test_params.h"
