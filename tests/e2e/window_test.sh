@@ -345,11 +345,12 @@ case_at_rest() {
   awk -v r="$rate" 'BEGIN { exit !(r >= 40 && r <= 60.5) }' || fail "$rate display ticks a second, not 60"
 
   # One frame a second: the window has just appeared, so its first frame is
-  # most of a second away when Escape comes. Twice, since a slow start can
-  # bring the first frame near.
+  # most of a second away when Escape comes. A loop that only looked at its
+  # events at frames would take that long; a busy machine can slow any one
+  # run, so the middle of three counts.
   write_params TicksPerGeneration=50 CritterCount=10 FungusCount=20 FrameRate=1
-  local run i ms
-  for run in 1 2; do
+  local run i times=()
+  for run in 1 2 3; do
     start_app
     find_window
     xdotool key --window "$W" Escape
@@ -359,12 +360,14 @@ case_at_rest() {
       sleep 0.01
     done
     t1=$(now_ns)
-    ms=$(((t1 - t0) / 1000000))
-    echo "Escape answered in $ms ms at FrameRate 1"
-    [ "$ms" -lt 300 ] || fail "the window took $ms ms to close after Escape, waiting for a frame"
+    times+=($(((t1 - t0) / 1000000)))
     wait_exit 10
     [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
   done
+  local middle
+  middle=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 2p)
+  echo "Escape answered in ${times[*]} ms at FrameRate 1"
+  [ "$middle" -lt 600 ] || fail "the window took ${times[*]} ms to close after Escape, waiting for a frame"
 }
 
 expect_log_complete() {
