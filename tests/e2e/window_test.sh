@@ -304,8 +304,8 @@ now_ns() { date +%s%N; }
 
 # Between frames the window waits rather than spins: in arena view it keeps
 # well under a core busy (a spinning loop takes all of one), the display
-# ticks still come FrameRate times a second, and a key is answered at once
-# even when the next frame is a second away.
+# ticks still come FrameRate times a second, and a key or an exposure is
+# answered at once even when the next frame is a second away.
 case_at_rest() {
   start_xvfb
   # A generation every second tick, so that the generations reported on
@@ -368,6 +368,21 @@ case_at_rest() {
   middle=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 2p)
   echo "Escape answered in ${times[*]} ms at FrameRate 1"
   [ "$middle" -lt 600 ] || fail "the window took ${times[*]} ms to close after Escape, waiting for a frame"
+
+  # An uncovered window gets its picture back at once, not at the next frame.
+  start_app
+  find_window
+  wait_for 10 is_arena
+  xdotool windowunmap --sync "$W" 2> /dev/null || fail "cannot unmap the window"
+  xdotool windowmap --sync "$W" 2> /dev/null || fail "cannot map the window"
+  t0=$(now_ns)
+  until shot && is_arena; do
+    [ $(($(now_ns) - t0)) -lt 600000000 ] || fail "the arena was not back within 0.6 s of uncovering the window"
+  done
+  echo "arena back $((($(now_ns) - t0) / 1000000)) ms after uncovering the window at FrameRate 1"
+  xdotool key --window "$W" Escape
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
 }
 
 expect_log_complete() {
