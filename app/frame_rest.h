@@ -12,7 +12,7 @@ class FrameTimer;
 // kPolledStretchMicroseconds before; that last stretch is polled as every
 // pass once was, so frames start as exactly as ever.
 constexpr std::int64_t kWaitMarginMicroseconds = 1000;
-constexpr std::int64_t kPolledStretchMicroseconds = 150;
+constexpr std::int64_t kPolledStretchMicroseconds = 300;
 
 // How to rest when the next frame is countsLeft counts away (countsPerSecond
 // a second): a wait for events of whole milliseconds, else a nap, else
