@@ -30,3 +30,5 @@ bool FrameTimer::ReadyForNextFrame() {
   }
   return false;
 }
+
+std::int64_t FrameTimer::CountsToNextFrame() const { return iNextFrame + 1 - source_.now(); }

@@ -23,6 +23,10 @@ class FrameTimer {
   // ShowMessage and is never ready.
   bool ReadyForNextFrame();
 
+  // Counts from now until a poll would find the next frame due; zero or
+  // less when one is due already. Reads the counter and changes nothing.
+  std::int64_t CountsToNextFrame() const;
+
   std::int64_t iNow = 0;
   std::int64_t iLastFrame = 0;
   std::int64_t iNextFrame = 0;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "app/events.h"
+#include "app/frame_rest.h"
 #include "app/frame_timer.h"
 #include "app/present_schedule.h"
 #include "app/window.h"
@@ -92,6 +93,10 @@ LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTime
       window.Present(surface);
       present.Presented(now);
     }
+    // Outside fast mode nothing happens until the next frame or an event:
+    // wait for either rather than spin. Fast mode and a held-back picture
+    // keep polling.
+    if (!quit && !world.bFastMode && !present.Held()) RestBeforeNextFrame(timer);
   }
   result.fastModeSeconds = fastClock.Seconds();
   return result;

@@ -14,6 +14,7 @@ struct LoopResult {
 
 // Runs the World until a quit (Escape, closing the window) or a failed tick.
 // Each pass takes every pending event, then ticks when the timer says a
-// frame is due or fast mode is on, and draws what the tick changed. The
+// frame is due or fast mode is on, and draws what the tick changed; outside
+// fast mode it then waits for an event or shortly before the next frame. The
 // timer must be started.
 LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTimer& timer);

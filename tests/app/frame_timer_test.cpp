@@ -81,6 +81,22 @@ TEST(FrameTimer, ReadyOnlyStrictlyAfterTheEndOfThePeriod) {
   EXPECT_EQ(t.iNextFrame, end + 1 + 333'333);
 }
 
+TEST(FrameTimer, CountsToNextFrameReachZeroAtTheFirstReadyPoll) {
+  FrameTimer t = MakeTimer(10'000'000, 30, 500);
+  const std::int64_t end = t.iNextFrame;
+  g_count = end - 2;
+  ASSERT_FALSE(t.ReadyForNextFrame());
+  for (std::int64_t c = end - 1; c <= end + 1; ++c) {
+    g_count = c;
+    const std::int64_t polled = t.iNow;
+    const std::int64_t left = t.CountsToNextFrame();
+    EXPECT_EQ(left, end + 1 - c);
+    EXPECT_EQ(t.iNow, polled) << "asking how far the frame is is no poll";
+    EXPECT_EQ(t.ReadyForNextFrame(), left <= 0) << "at count " << c;
+  }
+  EXPECT_EQ(t.CountsToNextFrame(), 333'333 + 1) << "a ready poll starts the next period";
+}
+
 TEST(FrameTimer, NextPeriodStartsAtThePollThatWasReady) {
   FrameTimer t = MakeTimer(10'000'000, 30);
   // Polled late: the next frame is due a whole period after this poll, not

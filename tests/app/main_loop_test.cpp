@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/frame_timer.h"
@@ -147,6 +149,27 @@ TEST_F(MainLoop, TheTimerIsAskedEvenInFastMode) {
   EXPECT_EQ(world_->iTicks, 1);
   EXPECT_GT(timer_.iNow, timer_.iFrequency) << "the pass polled the timer";
   EXPECT_EQ(timer_.iLastFrame, timer_.iNow) << "and the frame it found due starts the next period";
+}
+
+TEST_F(MainLoop, EventsComingWhileItRestsAreTaken) {
+  Build(SmallParams());
+  // No frame ever comes due, so every pass rests; the events come meanwhile.
+  std::atomic<bool> done{false};
+  std::thread user([&done] {
+    SDL_Delay(40);
+    PushKey(SDL_KEYUP, SDLK_v);
+    // Until the loop ends: a rest that swallowed the quit fails, not hangs.
+    while (!done) {
+      SDL_Delay(40);
+      PushQuit();
+    }
+  });
+  const LoopResult r = Run(false);
+  done = true;
+  user.join();
+  EXPECT_FALSE(r.tickFailed);
+  EXPECT_TRUE(world_->bShowSensors) << "the key came while the loop rested";
+  EXPECT_EQ(world_->iTicks, 0);
 }
 
 TEST_F(MainLoop, KeyPressesAloneChangeNothing) {

@@ -288,6 +288,103 @@ case_arena_and_keys() {
   expect_no_windows
 }
 
+# CPU time (user + system) the program has used, all its threads, in clock ticks.
+cpu_ticks() {
+  awk '{ printf "%.0f\n", $14 + $15 }' "/proc/$APP_PID/stat"
+}
+
+# Nanoseconds the program's main thread has been running or ready to run.
+# A loop that spins is one or the other all the time, however loaded the
+# machine, where its CPU time shrinks with the share the machine gives it.
+runnable_ns() {
+  awk '{ printf "%.0f\n", $1 + $2 }' "/proc/$APP_PID/schedstat"
+}
+
+now_ns() { date +%s%N; }
+
+# Between frames the window waits rather than spins: in arena view it keeps
+# well under a core busy (a spinning loop takes all of one), the display
+# ticks still come FrameRate times a second, and a key or an exposure is
+# answered at once even when the next frame is a second away.
+case_at_rest() {
+  start_xvfb
+  # A generation every second tick, so that the generations reported on
+  # exit count the ticks.
+  write_params TicksPerGeneration=1 CritterCount=10 FungusCount=20 FrameRate=60
+  PROGRAM_ENV="$PROGRAM_ENV VEXLORA_REPORT_GENERATIONS=1"
+  start_app
+  find_window
+  wait_for 10 is_arena
+  local t0 c0 r0 t1 c1 r1
+  t0=$(now_ns)
+  c0=$(cpu_ticks)
+  r0=$(runnable_ns)
+  sleep 3
+  r1=$(runnable_ns)
+  c1=$(cpu_ticks)
+  t1=$(now_ns)
+  [[ "$c0 $c1 $r0 $r1" =~ ^[0-9]+\ [0-9]+\ [0-9]+\ [0-9]+$ ]] || fail "no CPU or scheduler figures for the program"
+  local share runnable
+  share=$(awk -v c="$((c1 - c0))" -v hz="$(getconf CLK_TCK)" -v ns="$((t1 - t0))" \
+    'BEGIN { printf "%.0f", 100 * (c / hz) / (ns / 1e9) }')
+  runnable=$(((r1 - r0) * 100 / (t1 - t0)))
+  xdotool key --window "$W" Escape
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
+  local rate
+  rate=$(awk -F '[ ,]+' '/^generations: / { printf "%.1f", 2 * $2 / $4 }' "$WORK/err")
+  echo "arena view over 3 s: ${share}% of a core, main thread running or ready ${runnable}% of the time;" \
+    "$rate ticks a second at FrameRate 60"
+  # Generous for a loaded machine; a loop that spins takes a whole core, or
+  # is ready to run all the time when the machine gives it less.
+  [ "$share" -lt 50 ] || fail "the window keeps ${share}% of a core busy in arena view"
+  [ "$runnable" -lt 60 ] || fail "the window's main thread is running or ready ${runnable}% of the time in arena view"
+  [ -n "$rate" ] || fail "no generation report on stderr"
+  # Never more than the rate. Fewer on a busy machine, but a rest that slept
+  # through its frame would halve them.
+  awk -v r="$rate" 'BEGIN { exit !(r >= 40 && r <= 60.5) }' || fail "$rate display ticks a second, not 60"
+
+  # One frame a second: the window has just appeared, so its first frame is
+  # most of a second away when Escape comes. A loop that only looked at its
+  # events at frames would take that long; a busy machine can slow any one
+  # run, so the middle of three counts.
+  write_params TicksPerGeneration=50 CritterCount=10 FungusCount=20 FrameRate=1
+  local run i times=()
+  for run in 1 2 3; do
+    start_app
+    find_window
+    xdotool key --window "$W" Escape
+    t0=$(now_ns)
+    for ((i = 0; i < 200; i++)); do
+      grep -q '"Vexlora v1.0"' <<< "$(xwininfo -root -tree)" || break
+      sleep 0.01
+    done
+    t1=$(now_ns)
+    times+=($(((t1 - t0) / 1000000)))
+    wait_exit 10
+    [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
+  done
+  local middle
+  middle=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 2p)
+  echo "Escape answered in ${times[*]} ms at FrameRate 1"
+  [ "$middle" -lt 600 ] || fail "the window took ${times[*]} ms to close after Escape, waiting for a frame"
+
+  # An uncovered window gets its picture back at once, not at the next frame.
+  start_app
+  find_window
+  wait_for 10 is_arena
+  xdotool windowunmap --sync "$W" 2> /dev/null || fail "cannot unmap the window"
+  xdotool windowmap --sync "$W" 2> /dev/null || fail "cannot map the window"
+  t0=$(now_ns)
+  until shot && is_arena; do
+    [ $(($(now_ns) - t0)) -lt 600000000 ] || fail "the arena was not back within 0.6 s of uncovering the window"
+  done
+  echo "arena back $((($(now_ns) - t0) / 1000000)) ms after uncovering the window at FrameRate 1"
+  xdotool key --window "$W" Escape
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
+}
+
 expect_log_complete() {
   [ -f "$RUN/Dbg.Log" ] || fail "no Dbg.Log"
   head -n1 "$RUN/Dbg.Log" | grep -q '^Debug log' || fail "Dbg.Log lacks its header"
