@@ -19,6 +19,9 @@
 #include "render/arena_view.h"
 #include "render/surface.h"
 #endif
+#ifdef VEXLORA_HAVE_MOVIE
+#include "movie/arena_movie.h"
+#endif
 
 namespace {
 
@@ -33,6 +36,10 @@ struct Options {
   std::string csv;
   std::string picture;
   bool quiet = false;
+  std::string movie;
+  std::string movieGenerations = "last";
+  int movieEvery = 1;
+  bool movieSensors = false;
 };
 
 // False when the text did not reach the stream; errno says why.
@@ -83,6 +90,12 @@ int main(int argc, char** argv) {
   app.add_option("--csv", opt.csv, "write the CSV to this file instead of standard output");
   app.add_option("--picture", opt.picture, "write the statistics panel after the last generation as a PNG");
   app.add_flag("--quiet", opt.quiet, "no progress bar");
+  CLI::Option* movieOption = app.add_option("--movie", opt.movie, "record the arena of chosen generations as an animated GIF");
+  app.add_option("--movie-generations", opt.movieGenerations,
+                 "generations in the movie: numbers, ranges a-b and last, joined by commas (default last)")
+      ->needs(movieOption);
+  app.add_option("--movie-every", opt.movieEvery, "a frame every K-th tick (default 1)")->needs(movieOption);
+  app.add_flag("--movie-sensors", opt.movieSensors, "the sensor line in the movie, as after V")->needs(movieOption);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -94,11 +107,26 @@ int main(int argc, char** argv) {
 #ifndef VEXLORA_HAVE_RENDER
   if (!opt.picture.empty()) return Fail("--picture needs the drawing, which this build does not have");
 #endif
+#ifdef VEXLORA_HAVE_MOVIE
+  ArenaMovie movie;
+  const MovieOptions movieOptions{opt.movie, opt.movieGenerations, opt.movieEvery, opt.movieSensors};
+  if (const std::string line = ArenaMovie::Check(movieOptions, opt.generations); !opt.movie.empty() && !line.empty())
+    return Fail(line);
+#else
+  if (!opt.movie.empty()) return Fail("--movie needs the drawing, which this build does not have");
+#endif
 
   if (const auto problem = LoadStartupParams(opt.params)) {
     if (problem->why.empty()) return Fail(problem->message);
     return Fail(problem->message + " (" + opt.params + ": " + problem->why + ")");
   }
+
+#ifdef VEXLORA_HAVE_MOVIE
+  if (std::string line; !opt.movie.empty() && !movie.Open(movieOptions, opt.generations, line)) {
+    std::fprintf(stderr, "vexlora-evolve: %s\n", line.c_str());
+    return kTickFailed;
+  }
+#endif
 
   std::FILE* out = stdout;
   const std::string csvName = opt.csv.empty() ? "standard output" : opt.csv;
@@ -125,10 +153,16 @@ int main(int argc, char** argv) {
   double lastShown = -1.0;
   while (writeError == 0 && world.iGeneration < opt.generations) {
     const int before = world.iGeneration;
+#ifdef VEXLORA_HAVE_MOVIE
+    movie.BeforeUpdate(world);
+#endif
     if (!world.Update()) {
       status = kFailed;
       break;
     }
+#ifdef VEXLORA_HAVE_MOVIE
+    movie.AfterUpdate(world);
+#endif
     if (world.iGeneration != before) {
       if (!WriteRow(out, world)) writeError = errno;
       if (progress && (elapsed() - lastShown >= 0.1 || world.iGeneration == opt.generations)) {
@@ -141,6 +175,13 @@ int main(int argc, char** argv) {
   if (writeError == 0 && std::fflush(out) != 0) writeError = errno;
   if (std::fclose(out) != 0 && writeError == 0) writeError = errno;
   if (writeError != 0) return Lost(csvName, std::strerror(writeError));
+
+#ifdef VEXLORA_HAVE_MOVIE
+  if (std::string line; status == 0 && !opt.movie.empty() && !movie.Finish(line)) {
+    std::fprintf(stderr, "vexlora-evolve: %s\n", line.c_str());
+    status = kTickFailed;
+  }
+#endif
 
 #ifdef VEXLORA_HAVE_RENDER
   if (status == 0 && !opt.picture.empty()) {
