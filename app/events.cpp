@@ -14,6 +14,8 @@ EventAction ActionFor(const SDL_Event& event) {
       switch (event.key.keysym.sym) {
         case SDLK_f: return EventAction::kToggleFastMode;
         case SDLK_v: return EventAction::kToggleSensors;
+        case SDLK_s: return EventAction::kSnapshot;
+        case SDLK_r: return EventAction::kToggleRecording;
         case SDLK_ESCAPE: return EventAction::kQuit;
         default: return EventAction::kNone;
       }

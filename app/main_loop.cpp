@@ -9,6 +9,7 @@
 #include "app/frame_timer.h"
 #include "app/present_schedule.h"
 #include "app/window.h"
+#include "movie/window_capture.h"
 #include "render/arena_view.h"
 #include "render/surface.h"
 #include "world/world.h"
@@ -46,6 +47,7 @@ LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTime
   PumpSchedule pump(frequency);
   PresentSchedule present(frequency);
   FastModeClock fastClock(world.bFastMode, frequency);
+  WindowCapture capture(frequency);
   LoopResult result;
   bool quit = false;
   while (!quit) {
@@ -70,6 +72,17 @@ LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTime
           window.Present(surface);
           present.Presented(now);
           break;
+        case EventAction::kSnapshot:
+          // A picture held back goes up first, so the file is what shows.
+          if (present.Held()) {
+            window.Present(surface);
+            present.Presented(now);
+          }
+          capture.Snapshot(surface);
+          break;
+        case EventAction::kToggleRecording:
+          capture.ToggleRecording(surface, now);
+          break;
         case EventAction::kNone:
           break;
       }
@@ -86,6 +99,7 @@ LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTime
       if (!world.bFastMode || !world.bDrawnThisGeneration) {
         surface.FillWhite();
         Render(world, surface);
+        capture.Painted(surface, now);
         if (present.Drawn(now, world.bFastMode)) window.Present(surface);
       }
     }
@@ -98,6 +112,7 @@ LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTime
     // keep polling.
     if (!quit && !world.bFastMode && !present.Held()) RestBeforeNextFrame(timer);
   }
+  capture.Finish(static_cast<std::int64_t>(SDL_GetPerformanceCounter()));
   result.fastModeSeconds = fastClock.Seconds();
   return result;
 }
