@@ -373,8 +373,8 @@ struct GifWriter::Impl {
       GraphicsControlBlock gcb{};
       gcb.DisposalMode = DISPOSE_DO_NOT;
       gcb.UserInputFlag = false;
-      const int rest = static_cast<int>(pieces.size() - 1 - p) * kMinGifDelay;
-      gcb.DelayTime = p + 1 < pieces.size() ? kMinGifDelay : std::max(kMinGifDelay, job.delay - rest);
+      const int before = static_cast<int>(pieces.size() - 1) * kMinGifDelay;
+      gcb.DelayTime = p + 1 < pieces.size() ? kMinGifDelay : std::max(kMinGifDelay, job.delay - before);
       gcb.TransparentColor = prev == nullptr ? NO_TRANSPARENT_COLOR : transparent;
       GifByteType extension[4];
       const std::size_t extensionLength = EGifGCBToExtension(&gcb, extension);
@@ -529,7 +529,7 @@ GifStats GifWriter::Stats() const {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   stats.frames = impl_->written;
   stats.images = impl_->images;
-  stats.bytes = impl_->bytes + 1;  // and the trailer
+  stats.bytes = impl_->bytes;
   stats.encodeSeconds = static_cast<double>(impl_->encodeNanos) * 1e-9;
   return stats;
 }
