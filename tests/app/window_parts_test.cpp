@@ -75,10 +75,12 @@ TEST(Events, KeysActWhenReleased) {
   EXPECT_EQ(ActionFor(Key(SDL_KEYUP, SDLK_f, 0, KMOD_CAPS)), EventAction::kToggleFastMode);
   EXPECT_EQ(ActionFor(Key(SDL_KEYUP, SDLK_v)), EventAction::kToggleSensors);
   EXPECT_EQ(ActionFor(Key(SDL_KEYUP, SDLK_ESCAPE)), EventAction::kQuit);
+  EXPECT_EQ(ActionFor(Key(SDL_KEYUP, SDLK_s, 0, KMOD_LSHIFT)), EventAction::kSnapshot);
+  EXPECT_EQ(ActionFor(Key(SDL_KEYUP, SDLK_r)), EventAction::kToggleRecording);
 }
 
 TEST(Events, PressesAndRepeatsDoNothing) {
-  for (SDL_Keycode k : {SDLK_f, SDLK_v, SDLK_ESCAPE}) {
+  for (SDL_Keycode k : {SDLK_f, SDLK_v, SDLK_s, SDLK_r, SDLK_ESCAPE}) {
     EXPECT_EQ(ActionFor(Key(SDL_KEYDOWN, k)), EventAction::kNone) << k;
     EXPECT_EQ(ActionFor(Key(SDL_KEYDOWN, k, 1)), EventAction::kNone) << k;
     EXPECT_EQ(ActionFor(Key(SDL_KEYUP, k, 1)), EventAction::kNone) << k;

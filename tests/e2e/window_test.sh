@@ -14,7 +14,7 @@ PROGRAM_ENV=${VEXLORA_PROGRAM_ENV:-}
 DROP=()
 TITLE='^Vexlora v1\.0$'
 
-for tool in Xvfb xdotool xwininfo xprop import convert od awk timeout; do
+for tool in Xvfb xdotool xwininfo xprop import convert compare identify od awk timeout; do
   if ! command -v "$tool" > /dev/null; then
     echo "SKIP: $tool is missing (scripts/install-deps.sh installs it)"
     # In CI the tools are installed by the test command: missing is a failure.
@@ -600,6 +600,143 @@ case_unwritable_dir() {
   wait_for 10 is_arena
   xdotool key --window "$W" f
   wait_for 15 is_panel
+  xdotool key --window "$W" Escape
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
+  [ "$(ls -A "$RUN")" = "params.ini" ] || fail "files appeared in the unwritable directory: $(ls -A "$RUN")"
+  chmod 755 "$RUN"
+}
+
+# A picture file read like a screenshot: $SHOT and $SHOT.txt.
+load_picture() {
+  SHOT=$WORK/picture-$((++SHOTS)).png
+  convert "$1" -alpha off "$SHOT" || fail "cannot read $1"
+  convert "$SHOT" -transparent white sparse-color:- | tr ' ' '\n' |
+    awk -F '[,()]' 'NF { print $1, $2, $4, $5, $6 }' > "$SHOT.txt"
+}
+
+# The file named in the last stderr line that holds $1, e.g. "saved ".
+named_file() {
+  grep -o "$1vexlora-[0-9]*-[0-9]*\(-[0-9]*\)\?\.$2" "$WORK/err" | tail -n1 | sed "s/^$1//"
+}
+
+# Waits at most 10 s for a stderr line holding $1.
+wait_stderr() {
+  local i
+  for ((i = 0; i < 100; i++)); do
+    grep -qF -- "$1" "$WORK/err" && return 0
+    sleep 0.1
+  done
+  fail "stderr lacks: $1"
+}
+
+# A whole GIF: it decodes, ends with the trailer, and its frames laid over
+# each other show the arena, the middle one and the last.
+expect_arena_movie() {
+  local gif=$RUN/$1 min_frames=$2
+  [ -f "$gif" ] || fail "no $1"
+  [ "$(tail -c1 "$gif" | od -An -tx1 | tr -d ' ')" = 3b ] || fail "$1 does not end with the GIF trailer"
+  local frames
+  frames=$(identify "$gif" 2> /dev/null | wc -l)
+  [ "$frames" -ge "$min_frames" ] || fail "$1 has $frames frames, fewer than $min_frames"
+  convert "$gif" -coalesce "$WORK/frame-%d.png" || fail "cannot decode $1"
+  load_picture "$WORK/frame-$((frames / 2)).png"
+  is_arena || fail "the middle frame of $1 shows no arena"
+  load_picture "$WORK/frame-$((frames - 1)).png"
+  is_arena || fail "the last frame of $1 shows no arena"
+  rm -f "$WORK"/frame-*.png
+  FRAMES=$frames
+  DELAYS=$(identify -format '%T\n' "$gif" | awk '{ s += $1 } END { print s + 0 }')
+}
+
+case_capture_keys() {
+  start_xvfb
+  # One generation outlasts the test: in fast mode the arena drawn before
+  # stays up unchanged.
+  write_params TicksPerGeneration=100000000 CritterCount=10 FungusCount=20 FrameRate=60
+  start_app
+  find_window
+  wait_for 10 is_arena
+
+  # S: the picture the window shows, pixel for pixel.
+  xdotool key --window "$W" f
+  sleep 0.3
+  xdotool key --window "$W" s
+  wait_stderr "vexlora: saved vexlora-"
+  local png
+  png=$(named_file "saved " png)
+  [ -n "$png" ] && [ -f "$RUN/$png" ] || fail "no PNG named on stderr"
+  shot
+  local differing
+  differing=$(compare -metric AE "$SHOT" "$RUN/$png" null: 2>&1)
+  [ "$differing" = 0 ] || fail "$png differs from the window in $differing pixels"
+  # Two more at once: one within the same second as the other gets -2.
+  xdotool key --window "$W" s s
+  local i
+  for ((i = 0; i < 100 && $(grep -c 'vexlora: saved ' "$WORK/err") < 3; i++)); do sleep 0.1; done
+  local names
+  names=$(grep -o 'saved vexlora-.*' "$WORK/err" | sed 's/^saved //' | tail -n2)
+  [ "$(printf '%s\n' "$names" | wc -l)" -eq 2 ] || fail "not three PNGs saved"
+  local second third
+  second=$(printf '%s\n' "$names" | head -n1)
+  third=$(printf '%s\n' "$names" | tail -n1)
+  [ -f "$RUN/$second" ] && [ -f "$RUN/$third" ] && [ "$second" != "$third" ] || fail "PNGs named alike: $second $third"
+  if [ "${second:0:23}" = "${third:0:23}" ]; then
+    [[ $third == *-2.png || $third == *-3.png ]] || fail "a PNG in the same second as another is $third"
+  fi
+
+  # R, two seconds of the running arena, R.
+  xdotool key --window "$W" f
+  wait_for 5 is_arena
+  xdotool key --window "$W" r
+  wait_stderr "vexlora: recording vexlora-"
+  local start=$SECONDS
+  sleep 2
+  xdotool key --window "$W" r
+  wait_stderr "vexlora: recorded vexlora-"
+  local elapsed=$((SECONDS - start)) gif
+  gif=$(named_file "recorded " gif)
+  expect_arena_movie "$gif" 20
+  # The delays add up to the time recorded (whole seconds here, so loosely).
+  [ "$DELAYS" -ge 150 ] && [ "$DELAYS" -le $(((elapsed + 2) * 100)) ] ||
+    fail "$gif lasts $DELAYS hundredths for about $elapsed s recorded"
+  echo "recorded $FRAMES frames lasting $DELAYS hundredths"
+
+  # R, then Escape: the file is completed on the way out.
+  xdotool key --window "$W" r
+  wait_stderr "vexlora: recording vexlora-"
+  local second
+  second=$(named_file "recording " gif)
+  [ "$second" != "$gif" ] || fail "the second recording reuses $gif"
+  sleep 1
+  xdotool key --window "$W" Escape
+  wait_exit 10
+  [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
+  expect_stderr "vexlora: recorded $second"
+  expect_arena_movie "$second" 5
+  ! ls "$RUN" | grep -q partial || fail "a temporary was left: $(ls "$RUN")"
+}
+
+# In a directory it cannot write, S and R say so and the window goes on.
+case_capture_unwritable() {
+  start_xvfb
+  write_params TicksPerGeneration=60 CritterCount=10 FungusCount=20
+  if [ "$(id -u)" -eq 0 ]; then
+    cp "$PROGRAM" "$WORK/vexlora"
+    chmod 755 "$WORK" "$WORK/vexlora"
+    PROGRAM="$WORK/vexlora"
+    DROP=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  fi
+  chmod 555 "$RUN"
+  start_app
+  find_window
+  wait_for 10 is_arena
+  xdotool key --window "$W" s
+  wait_stderr "vexlora: cannot write vexlora-"
+  xdotool key --window "$W" r
+  wait_stderr ".gif: Permission denied"
+  [ "$(grep -c 'cannot write' "$WORK/err")" -eq 2 ] || fail "not one line for each failure"
+  wait_for 10 is_arena
   xdotool key --window "$W" Escape
   wait_exit 10
   [ "$APP_STATUS" -eq 0 ] || fail "status $APP_STATUS after Escape"
