@@ -121,6 +121,37 @@ Rect ChangedRect(const std::uint32_t* cur, const std::uint32_t* prev, int width,
   return {left, top, right - left + 1, bottom - top + 1};
 }
 
+// The map indices of a rectangle: unchanged pixels (none without `prev`) get
+// the transparent index, the others their colour's. False when the map
+// lacks a colour.
+bool IndexRect(const std::uint32_t* cur, const std::uint32_t* prev, int width, const Rect& r, const ColourIndex& map,
+               std::vector<GifPixelType>& out) {
+  out.resize(static_cast<std::size_t>(r.w) * static_cast<std::size_t>(r.h));
+  const auto transparent = static_cast<GifPixelType>(map.Colours().size());
+  GifPixelType* o = out.data();
+  std::uint32_t lastColour = 0xFFFFFFFFu;
+  int lastIndex = 0;
+  for (int y = r.y; y < r.y + r.h; ++y) {
+    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(r.x);
+    const std::uint32_t* c = cur + at;
+    const std::uint32_t* p = prev != nullptr ? prev + at : nullptr;
+    for (int x = 0; x < r.w; ++x) {
+      if (p != nullptr && c[x] == p[x]) {
+        *o++ = transparent;
+        continue;
+      }
+      const std::uint32_t colour = c[x] & kRgbMask;
+      if (colour != lastColour) {
+        lastIndex = map.Find(colour);
+        if (lastIndex < 0) return false;
+        lastColour = colour;
+      }
+      *o++ = static_cast<GifPixelType>(lastIndex);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 struct GifWriter::Impl {
@@ -311,13 +342,9 @@ struct GifWriter::Impl {
       ColourIndex colours;
     };
     std::vector<Piece> pieces;
-    bool globalHoldsAll = true;
-    for (int y = rect.y; y < rect.y + rect.h && globalHoldsAll && !unchanged; ++y)
-      for (int x = rect.x; x < rect.x + rect.w; ++x)
-        if (changed(x, y) && global.Find(colour(x, y)) < 0) {
-          globalHoldsAll = false;
-          break;
-        }
+    // Mostly the global map holds them all, and the indices are ready.
+    std::vector<GifPixelType> indices;
+    const bool globalHoldsAll = unchanged || IndexRect(cur, prev, width, rect, global, indices);
     ColourIndex own;
     bool ownHoldsAll = !globalHoldsAll;
     for (int y = rect.y; y < rect.y + rect.h && ownHoldsAll; ++y)
@@ -361,7 +388,6 @@ struct GifWriter::Impl {
       if (band.rect.h > 0) pieces.push_back(band);
     }
 
-    std::vector<GifPixelType> indices;
     for (std::size_t p = 0; p < pieces.size() && ok; ++p) {
       const Piece& piece = pieces[p];
       const ColourIndex& map = piece.local ? piece.colours : global;
@@ -380,23 +406,11 @@ struct GifWriter::Impl {
       const std::size_t extensionLength = EGifGCBToExtension(&gcb, extension);
 
       const Rect& r = piece.rect;
-      indices.resize(static_cast<std::size_t>(r.w) * static_cast<std::size_t>(r.h));
-      std::size_t i = 0;
-      std::uint32_t lastColour = 0xFFFFFFFFu;
-      int lastIndex = 0;
-      for (int y = r.y; y < r.y + r.h; ++y)
-        for (int x = r.x; x < r.x + r.w; ++x) {
-          if (unchanged || !changed(x, y)) {
-            indices[i++] = static_cast<GifPixelType>(transparent);
-            continue;
-          }
-          const std::uint32_t c = colour(x, y);
-          if (c != lastColour) {
-            lastColour = c;
-            lastIndex = map.Find(c);
-          }
-          indices[i++] = static_cast<GifPixelType>(lastIndex);
-        }
+      if (unchanged) {
+        indices.assign(1, static_cast<GifPixelType>(transparent));
+      } else if (piece.local) {
+        IndexRect(cur, prev, width, r, map, indices);
+      }
       ok = EGifPutExtension(g, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(extensionLength), extension) != GIF_ERROR &&
            EGifPutImageDesc(g, r.x, r.y, r.w, r.h, false, localMap.get()) != GIF_ERROR &&
            EGifPutLine(g, indices.data(), static_cast<int>(indices.size())) != GIF_ERROR;

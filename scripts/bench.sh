@@ -3,7 +3,9 @@
 # RelWithDebInfo in build-bench/ (its own build), runs every benchmark of
 # vexlora-bench pinned to one core (five repetitions; the table, then the critter step and the tick
 # against the arithmetic floor of a step), then times
-# `vexlora-evolve --generations 200` on the default params.ini.
+# `vexlora-evolve --generations 200` on the default params.ini, and what
+# recording a generation as a GIF costs (vexlora-movie-bench, on every core:
+# its encoding runs on threads).
 #
 #   scripts/bench.sh                              everything
 #   scripts/bench.sh --benchmark_filter=Tick      more benchmark options
@@ -18,7 +20,7 @@ build=${VEXLORA_BUILD_DIR:-build-bench}
 scripts/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLORA_BENCH=ON -DVEXLORA_WERROR=OFF \
   -DVEXLORA_SANITIZE=OFF > /dev/null
-cmake --build "$build" --target vexlora-bench vexlora-evolve -j "$(nproc)"
+cmake --build "$build" --target vexlora-bench vexlora-evolve vexlora-movie-bench -j "$(nproc)"
 
 # The last core, ahead of other work on it when we may ask for that.
 core=$(( $(nproc) - 1 ))
@@ -50,3 +52,6 @@ else
 fi
 awk -v g="$generations" -v s="$seconds" \
   'BEGIN { printf "Generations per second: %.1f (best of 3 runs: %.2f s for %d generations)\n", g / s, s, g }'
+
+echo
+"$build/bench/vexlora-movie-bench"
