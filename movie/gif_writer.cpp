@@ -121,6 +121,32 @@ Rect ChangedRect(const std::uint32_t* cur, const std::uint32_t* prev, int width,
   return {left, top, right - left + 1, bottom - top + 1};
 }
 
+// The bits of a map's indices for that many colours and the transparent index.
+int MapBits(std::size_t colours) {
+  int bits = 1;
+  while ((std::size_t{1} << bits) < colours + 1) ++bits;
+  return bits;
+}
+
+// The colours of a rectangle's changed pixels (all without `prev`) into a
+// map; false when they do not fit.
+bool Collect(const std::uint32_t* cur, const std::uint32_t* prev, int width, const Rect& r, ColourIndex& map) {
+  std::uint32_t lastColour = 0xFFFFFFFFu;
+  for (int y = r.y; y < r.y + r.h; ++y) {
+    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(r.x);
+    const std::uint32_t* c = cur + at;
+    const std::uint32_t* p = prev != nullptr ? prev + at : nullptr;
+    for (int x = 0; x < r.w; ++x) {
+      if (p != nullptr && c[x] == p[x]) continue;
+      const std::uint32_t colour = c[x] & kRgbMask;
+      if (colour == lastColour) continue;
+      if (map.Add(colour) < 0) return false;
+      lastColour = colour;
+    }
+  }
+  return true;
+}
+
 // The map indices of a rectangle: unchanged pixels (none without `prev`) get
 // the transparent index, the others their colour's. False when the map
 // lacks a colour.
@@ -188,6 +214,7 @@ struct GifWriter::Impl {
   std::int64_t bytes = 0;
   std::int64_t encodeNanos = 0;
   bool stopping = false;
+  bool finished = false;
   int capacity = 4;
   std::vector<std::thread> workers;
   std::shared_ptr<const Frame> last;
@@ -342,14 +369,13 @@ struct GifWriter::Impl {
       ColourIndex colours;
     };
     std::vector<Piece> pieces;
-    // Mostly the global map holds them all, and the indices are ready.
+    // A frame's changes mostly have a handful of colours: a small map of
+    // their own gives shorter codes than the global map, for a few bytes.
     std::vector<GifPixelType> indices;
-    const bool globalHoldsAll = unchanged || IndexRect(cur, prev, width, rect, global, indices);
     ColourIndex own;
-    bool ownHoldsAll = !globalHoldsAll;
-    for (int y = rect.y; y < rect.y + rect.h && ownHoldsAll; ++y)
-      for (int x = rect.x; x < rect.x + rect.w && ownHoldsAll; ++x)
-        if (changed(x, y)) ownHoldsAll = own.Add(colour(x, y)) >= 0;
+    const bool ownHoldsAll = !unchanged && Collect(cur, prev, width, rect, own);
+    const bool ownIsSmaller = ownHoldsAll && MapBits(own.Colours().size()) < MapBits(global.Colours().size());
+    const bool globalHoldsAll = unchanged || (!ownIsSmaller && IndexRect(cur, prev, width, rect, global, indices));
     if (globalHoldsAll) {
       pieces.push_back(Piece{rect, false, {}});
     } else if (ownHoldsAll) {
@@ -484,10 +510,10 @@ bool GifWriter::Open(const std::string& path, const GifOptions& options, std::st
   return true;
 }
 
-bool GifWriter::IsOpen() const { return impl_ != nullptr; }
+bool GifWriter::IsOpen() const { return impl_ != nullptr && !impl_->finished; }
 
 void GifWriter::AddFrame(const std::uint32_t* pixels, int delay) {
-  if (!impl_) return;
+  if (!impl_ || impl_->finished) return;
   Impl& s = *impl_;
   {
     std::lock_guard<std::mutex> lock(s.mutex);
@@ -508,11 +534,12 @@ void GifWriter::AddFrame(const std::uint32_t* pixels, int delay) {
 }
 
 bool GifWriter::Finish(std::string& why) {
-  if (!impl_) {
+  if (!impl_ || impl_->finished) {
     why = "not open";
     return false;
   }
   Impl& s = *impl_;
+  s.finished = true;
   {
     std::unique_lock<std::mutex> lock(s.mutex);
     s.spaceFree.wait(lock, [&s] { return s.written == s.added; });

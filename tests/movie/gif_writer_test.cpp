@@ -109,7 +109,6 @@ TEST(GifWriter, EveryFrameDecodesToExactlyItsPixels) {
   EXPECT_EQ(last.left, 33);
   EXPECT_EQ(last.top, 40);
   EXPECT_EQ(last.width * last.height, 1);
-  EXPECT_FALSE(last.localMap);
 }
 
 TEST(GifWriter, DelaysCarryTheirRoundingAndNeverGoUnderTwo) {
