@@ -636,17 +636,20 @@ expect_arena_movie() {
   local gif=$RUN/$1 min_frames=$2
   [ -f "$gif" ] || fail "no $1"
   [ "$(tail -c1 "$gif" | od -An -tx1 | tr -d ' ')" = 3b ] || fail "$1 does not end with the GIF trailer"
-  local frames
-  frames=$(identify "$gif" 2> /dev/null | wc -l)
+  # One delay a line, a line a frame.
+  local delays frames
+  delays=$(identify -format '%T\n' "$gif" 2> /dev/null)
+  frames=$(printf '%s\n' "$delays" | grep -c .)
   [ "$frames" -ge "$min_frames" ] || fail "$1 has $frames frames, fewer than $min_frames"
-  convert "$gif" -coalesce "$WORK/frame-%d.png" || fail "cannot decode $1"
-  load_picture "$WORK/frame-$((frames / 2)).png"
+  # Frames from the first on, laid over each other; the last of them kept.
+  convert "$gif[0-$((frames / 2))]" -coalesce -delete 0--2 "$WORK/middle.png" || fail "cannot decode $1"
+  convert "$gif" -coalesce -delete 0--2 "$WORK/last.png" || fail "cannot decode $1"
+  load_picture "$WORK/middle.png"
   is_arena || fail "the middle frame of $1 shows no arena"
-  load_picture "$WORK/frame-$((frames - 1)).png"
+  load_picture "$WORK/last.png"
   is_arena || fail "the last frame of $1 shows no arena"
-  rm -f "$WORK"/frame-*.png
   FRAMES=$frames
-  DELAYS=$(identify -format '%T\n' "$gif" | awk '{ s += $1 } END { print s + 0 }')
+  DELAYS=$(printf '%s\n' "$delays" | awk '{ s += $1 } END { print s + 0 }')
 }
 
 case_capture_keys() {
