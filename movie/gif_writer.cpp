@@ -23,8 +23,10 @@ namespace {
 constexpr std::uint32_t kRgbMask = 0x00FFFFFFu;
 // Colours a map holds besides the transparent index.
 constexpr int kMaxColours = 255;
+// Every map's first entry, so that it is known before the colours are.
+constexpr GifPixelType kTransparent = 0;
 
-// Colour to map index, for at most kMaxColours colours.
+// Colour to map index (1 on), for at most kMaxColours colours.
 class ColourIndex {
  public:
   ColourIndex() { Clear(); }
@@ -49,8 +51,8 @@ class ColourIndex {
       if (keys_[slot] == colour) return values_[slot];
     if (static_cast<int>(colours_.size()) >= kMaxColours) return -1;
     keys_[slot] = colour;
-    values_[slot] = static_cast<std::uint8_t>(colours_.size());
     colours_.push_back(colour);
+    values_[slot] = static_cast<std::uint8_t>(colours_.size());
     return values_[slot];
   }
 
@@ -66,14 +68,14 @@ class ColourIndex {
   std::vector<std::uint32_t> colours_;
 };
 
-// A colour map of the colours, then the transparent index, padded to the
+// A colour map of the transparent index, then the colours, padded to the
 // power of two a GIF map must be.
 ColorMapObject* MakeMap(const std::vector<std::uint32_t>& colours) {
   int size = 2;
   while (size < static_cast<int>(colours.size()) + 1) size *= 2;
   std::vector<GifColorType> entries(static_cast<std::size_t>(size), GifColorType{0, 0, 0});
   for (std::size_t i = 0; i < colours.size(); ++i)
-    entries[i] = GifColorType{static_cast<GifByteType>(colours[i] >> 16), static_cast<GifByteType>(colours[i] >> 8),
+    entries[i + 1] = GifColorType{static_cast<GifByteType>(colours[i] >> 16), static_cast<GifByteType>(colours[i] >> 8),
                               static_cast<GifByteType>(colours[i])};
   return GifMakeMapObject(size, entries.data());
 }
@@ -128,32 +130,13 @@ int MapBits(std::size_t colours) {
   return bits;
 }
 
-// The colours of a rectangle's changed pixels (all without `prev`) into a
-// map; false when they do not fit.
-bool Collect(const std::uint32_t* cur, const std::uint32_t* prev, int width, const Rect& r, ColourIndex& map) {
-  std::uint32_t lastColour = 0xFFFFFFFFu;
-  for (int y = r.y; y < r.y + r.h; ++y) {
-    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(r.x);
-    const std::uint32_t* c = cur + at;
-    const std::uint32_t* p = prev != nullptr ? prev + at : nullptr;
-    for (int x = 0; x < r.w; ++x) {
-      if (p != nullptr && c[x] == p[x]) continue;
-      const std::uint32_t colour = c[x] & kRgbMask;
-      if (colour == lastColour) continue;
-      if (map.Add(colour) < 0) return false;
-      lastColour = colour;
-    }
-  }
-  return true;
-}
-
 // The map indices of a rectangle: unchanged pixels (none without `prev`) get
 // the transparent index, the others their colour's. False when the map
-// lacks a colour.
-bool IndexRect(const std::uint32_t* cur, const std::uint32_t* prev, int width, const Rect& r, const ColourIndex& map,
+// lacks a colour, or with kAdd, when a new colour does not fit it.
+template <bool kAdd, typename Map>
+bool IndexRect(const std::uint32_t* cur, const std::uint32_t* prev, int width, const Rect& r, Map& map,
                std::vector<GifPixelType>& out) {
   out.resize(static_cast<std::size_t>(r.w) * static_cast<std::size_t>(r.h));
-  const auto transparent = static_cast<GifPixelType>(map.Colours().size());
   GifPixelType* o = out.data();
   std::uint32_t lastColour = 0xFFFFFFFFu;
   int lastIndex = 0;
@@ -163,12 +146,16 @@ bool IndexRect(const std::uint32_t* cur, const std::uint32_t* prev, int width, c
     const std::uint32_t* p = prev != nullptr ? prev + at : nullptr;
     for (int x = 0; x < r.w; ++x) {
       if (p != nullptr && c[x] == p[x]) {
-        *o++ = transparent;
+        *o++ = kTransparent;
         continue;
       }
       const std::uint32_t colour = c[x] & kRgbMask;
       if (colour != lastColour) {
-        lastIndex = map.Find(colour);
+        if constexpr (kAdd) {
+          lastIndex = map.Add(colour);
+        } else {
+          lastIndex = map.Find(colour);
+        }
         if (lastIndex < 0) return false;
         lastColour = colour;
       }
@@ -371,15 +358,19 @@ struct GifWriter::Impl {
     std::vector<Piece> pieces;
     // A frame's changes mostly have a handful of colours: a small map of
     // their own gives shorter codes than the global map, for a few bytes.
-    std::vector<GifPixelType> indices;
+    // The indices of the map chosen are left in `indices`.
+    std::vector<GifPixelType> indices(1, kTransparent);
     ColourIndex own;
-    const bool ownHoldsAll = !unchanged && Collect(cur, prev, width, rect, own);
+    const bool ownHoldsAll = !unchanged && IndexRect<true>(cur, prev, width, rect, own, indices);
     const bool ownIsSmaller = ownHoldsAll && MapBits(own.Colours().size()) < MapBits(global.Colours().size());
-    const bool globalHoldsAll = unchanged || (!ownIsSmaller && IndexRect(cur, prev, width, rect, global, indices));
+    const bool globalHoldsAll =
+        unchanged || (!ownIsSmaller && IndexRect<false>(cur, prev, width, rect, global, indices));
+    bool indexed = true;
     if (globalHoldsAll) {
       pieces.push_back(Piece{rect, false, {}});
     } else if (ownHoldsAll) {
       pieces.push_back(Piece{rect, true, own});
+      indexed = ownIsSmaller;
     } else {
       // More colours than one map holds: bands of whole rows while their
       // colours fit a map, and a row with too many alone in runs of pixels.
@@ -412,12 +403,12 @@ struct GifWriter::Impl {
         band = Piece{{rect.x, y + 1, rect.w, 0}, true, {}};
       }
       if (band.rect.h > 0) pieces.push_back(band);
+      indexed = false;
     }
 
     for (std::size_t p = 0; p < pieces.size() && ok; ++p) {
       const Piece& piece = pieces[p];
       const ColourIndex& map = piece.local ? piece.colours : global;
-      const int transparent = static_cast<int>(map.Colours().size());
       MapPtr localMap(piece.local ? MakeMap(map.Colours()) : nullptr);
 
       // Every piece but the last is shown for the shortest delay; the last
@@ -427,16 +418,12 @@ struct GifWriter::Impl {
       gcb.UserInputFlag = false;
       const int before = static_cast<int>(pieces.size() - 1) * kMinGifDelay;
       gcb.DelayTime = p + 1 < pieces.size() ? kMinGifDelay : std::max(kMinGifDelay, job.delay - before);
-      gcb.TransparentColor = prev == nullptr ? NO_TRANSPARENT_COLOR : transparent;
+      gcb.TransparentColor = prev == nullptr ? NO_TRANSPARENT_COLOR : kTransparent;
       GifByteType extension[4];
       const std::size_t extensionLength = EGifGCBToExtension(&gcb, extension);
 
       const Rect& r = piece.rect;
-      if (unchanged) {
-        indices.assign(1, static_cast<GifPixelType>(transparent));
-      } else if (piece.local) {
-        IndexRect(cur, prev, width, r, map, indices);
-      }
+      if (!indexed) IndexRect<false>(cur, prev, width, r, map, indices);
       ok = EGifPutExtension(g, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(extensionLength), extension) != GIF_ERROR &&
            EGifPutImageDesc(g, r.x, r.y, r.w, r.h, false, localMap.get()) != GIF_ERROR &&
            EGifPutLine(g, indices.data(), static_cast<int>(indices.size())) != GIF_ERROR;
