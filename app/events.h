@@ -8,7 +8,8 @@
 enum class EventAction { kNone, kQuit, kToggleFastMode, kToggleSensors, kRepresent, kSnapshot, kToggleRecording };
 
 // Keys act when released (auto-repeat ignored): F fast mode, V sensors,
-// S a picture, R a recording, Escape quits. Closing the window quits; an exposure puts the picture up again.
+// S a picture, R a recording, Escape quits. Closing the window quits; an
+// exposure puts the picture up again.
 EventAction ActionFor(const SDL_Event& event);
 
 // Reading the display connection costs as much as half a tick, so while

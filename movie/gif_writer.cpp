@@ -141,7 +141,8 @@ bool IndexRect(const std::uint32_t* cur, const std::uint32_t* prev, int width, c
   std::uint32_t lastColour = 0xFFFFFFFFu;
   int lastIndex = 0;
   for (int y = r.y; y < r.y + r.h; ++y) {
-    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(r.x);
+    const std::size_t at =
+        static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(r.x);
     const std::uint32_t* c = cur + at;
     const std::uint32_t* p = prev != nullptr ? prev + at : nullptr;
     for (int x = 0; x < r.w; ++x) {

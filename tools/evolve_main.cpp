@@ -90,7 +90,8 @@ int main(int argc, char** argv) {
   app.add_option("--csv", opt.csv, "write the CSV to this file instead of standard output");
   app.add_option("--picture", opt.picture, "write the statistics panel after the last generation as a PNG");
   app.add_flag("--quiet", opt.quiet, "no progress bar");
-  CLI::Option* movieOption = app.add_option("--movie", opt.movie, "record the arena of chosen generations as an animated GIF");
+  CLI::Option* movieOption =
+      app.add_option("--movie", opt.movie, "record the arena of chosen generations as an animated GIF");
   app.add_option("--movie-generations", opt.movieGenerations,
                  "generations in the movie: numbers, ranges a-b and last, joined by commas (default last)")
       ->needs(movieOption);

@@ -137,7 +137,8 @@ TEST(EvolveMovie, RecordingChangesNoResult) {
   {
     TempDir dir;
     WriteFile(dir.File("params.ini"), DefaultParamsText());
-    const ProgramResult r = Evolve(dir, "--seed 1 --generations 20 --movie m.gif --movie-generations 0,last --movie-every 4");
+    const ProgramResult r =
+        Evolve(dir, "--seed 1 --generations 20 --movie m.gif --movie-generations 0,last --movie-every 4");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, ReadFile(kSource + "/tests/golden/default-seed1-20.csv"));
     GifFileInfo info;
@@ -159,7 +160,8 @@ TEST(EvolveMovie, RecordingChangesNoResult) {
   ASSERT_EQ(a.status, 0) << a.err;
   ASSERT_EQ(b.status, 0) << b.err;
   EXPECT_EQ(b.out, a.out);
-  ASSERT_NE(Lines(a.out).back().substr(Lines(a.out).back().rfind(',')), ",0") << "no saves: the weight file is not tested";
+  const std::string lastRow = Lines(a.out).back();
+  ASSERT_NE(lastRow.substr(lastRow.rfind(',')), ",0") << "no saves: the weight file is not tested";
   EXPECT_EQ(ReadFile(recorded.File("AllWeights.bin")), ReadFile(plain.File("AllWeights.bin")));
   EXPECT_EQ(ReadFile(recorded.File("panel.png")), ReadFile(plain.File("panel.png")));
   EXPECT_EQ(LogWithoutTimes(recorded.File("Dbg.Log")), LogWithoutTimes(plain.File("Dbg.Log")));
