@@ -9,7 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
+#include <ctime>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -166,6 +166,14 @@ bool IndexRect(const std::uint32_t* cur, const std::uint32_t* prev, int width, c
   return true;
 }
 
+// Processor time of the calling thread, so that other work on the machine
+// does not count as encoding.
+std::int64_t ThreadNanos() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
+}
+
 }  // namespace
 
 struct GifWriter::Impl {
@@ -297,15 +305,15 @@ struct GifWriter::Impl {
         job = std::move(jobs.front());
         jobs.pop_front();
       }
-      const auto start = std::chrono::steady_clock::now();
+      const std::int64_t start = ThreadNanos();
       std::int64_t imageCount = 0;
       std::vector<std::uint8_t> out = Encode(job, imageCount);
-      const auto nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start);
+      const std::int64_t nanos = ThreadNanos() - start;
       job.cur.reset();
       job.prev.reset();
 
       std::lock_guard<std::mutex> lock(mutex);
-      encodeNanos += nanos.count();
+      encodeNanos += nanos;
       images += imageCount;
       encoded.emplace(job.index, std::move(out));
       // Whoever finishes the oldest frame writes every frame now in order.

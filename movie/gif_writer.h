@@ -30,7 +30,7 @@ struct GifStats {
   std::int64_t frames = 0;
   std::int64_t images = 0;         // more than frames when a frame needed more than 255 colours
   std::int64_t bytes = 0;          // the whole file
-  double encodeSeconds = 0.0;      // compression time, summed over the threads
+  double encodeSeconds = 0.0;      // processor time of compression, summed over the threads
 };
 
 class GifWriter {
