@@ -1,7 +1,5 @@
 #include "movie/window_capture.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -23,10 +21,10 @@ WindowCapture::~WindowCapture() { Finish(pendingSince_); }
 
 void WindowCapture::Snapshot(const Surface& shown) {
   const std::string name = CaptureName(std::time(nullptr), "png");
-  if (shown.SavePng(name)) {
+  if (std::string why; shown.SavePng(name, &why)) {
     Say("saved " + name);
   } else {
-    Say("cannot write " + name + ": " + SDL_GetError());
+    Say("cannot write " + name + ": " + why);
   }
 }
 

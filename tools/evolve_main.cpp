@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
 #ifdef VEXLORA_HAVE_MOVIE
   if (std::string line; !opt.movie.empty() && !movie.Open(movieOptions, opt.generations, line)) {
     std::fprintf(stderr, "vexlora-evolve: %s\n", line.c_str());
-    return kTickFailed;
+    return kFailed;
   }
 #endif
 
@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
 #ifdef VEXLORA_HAVE_MOVIE
   if (std::string line; status == 0 && !opt.movie.empty() && !movie.Finish(line)) {
     std::fprintf(stderr, "vexlora-evolve: %s\n", line.c_str());
-    status = kTickFailed;
+    status = kFailed;
   }
 #endif
 

@@ -10,10 +10,10 @@ src=$1
 # layer number of each folder; folders on one layer may not use each other.
 declare -A layer=(
   [common]=0 [params]=1 [geometry]=2 [log]=3 [critter]=4 [genetics]=5 [world]=6 [startup]=7  # the core
-  [render]=8                                                                              # drawing
-  [app]=9 [tools]=9                                                                       # the programs
-  [support]=10                                                                            # test helpers
-  [tests]=11 [bench]=11
+  [render]=8 [movie]=9                                                                    # drawing
+  [app]=10 [tools]=10                                                                     # the programs
+  [support]=11                                                                            # test helpers
+  [tests]=12 [bench]=12
 )
 # support/ is plain standard library, like the core.
 declare -A alone=([support]=1)
