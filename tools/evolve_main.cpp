@@ -97,10 +97,14 @@ int main(int argc, char** argv) {
       ->needs(movieOption);
   app.add_option("--movie-every", opt.movieEvery, "a frame every K-th tick (default 1)")->needs(movieOption);
   app.add_flag("--movie-sensors", opt.movieSensors, "the sensor line in the movie, as after V")->needs(movieOption);
+  app.set_version_flag("--version", std::string("vexlora-evolve ") + VEXLORA_VERSION, "print the version and exit");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
     std::fputs(app.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::CallForVersion& e) {
+    std::printf("%s\n", e.what());
     return 0;
   } catch (const CLI::ParseError& e) {
     return Fail(std::string(e.what()) + " (see --help)");
