@@ -7,7 +7,7 @@
 #   scripts/test.sh            the whole run, as CI runs it
 #   scripts/test.sh --quick    while developing: the -O2 build and every test
 #                              but the sanitizer build, the fuzzing and the
-#                              crash and long labels
+#                              crash, long and package labels
 #
 # Its builds live in build-test* directories of their own, so its settings
 # (warnings as errors, sanitizers) never reach scripts/run.sh's or
@@ -45,13 +45,15 @@ fi
 
 # The main build (-O2) with every test, benchmark and both programs; it also
 # builds the headless runner at -O0 from the same sources for the golden check.
+# Installing to /usr, it makes the Debian package, which the package test
+# builds, installs, runs and purges.
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLORA_WERROR=ON -DVEXLORA_WINDOW=ON \
-  -DVEXLORA_BENCH=ON -DVEXLORA_GOLDEN_O0=ON > /dev/null
+  -DVEXLORA_BENCH=ON -DVEXLORA_GOLDEN_O0=ON -DCMAKE_INSTALL_PREFIX=/usr > /dev/null
 cmake --build build-test -j "$jobs"
 
 cd build-test
 if [ "$quick" -eq 1 ]; then
-  ctest --output-on-failure -j "$jobs" -LE "crash|long"
+  ctest --output-on-failure -j "$jobs" -LE "crash|long|package"
 else
   ctest --output-on-failure -j "$jobs"
 fi

@@ -23,6 +23,9 @@ if ! grep -q '^CMAKE_INSTALL_PREFIX:PATH=/usr$' "$build/CMakeCache.txt"; then
 fi
 
 fail() { echo "FAIL: $*"; exit 1; }
+if grep -rqs '^path-exclude=/usr/share/man' /etc/dpkg/dpkg.cfg.d/; then
+  fail "dpkg on this machine is set to leave out manual pages (path-exclude in /etc/dpkg/dpkg.cfg.d/), so man cannot find them"
+fi
 scratch=$(mktemp -d)
 installed=0
 cleanup() {
