@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev libcli11-dev libgif-dev
   xvfb xauth xfonts-base xdotool imagemagick x11-utils desktop-file-utils
   clang-14 libclang-rt-14-dev
+  libcairo2-dev slurm-wlm munge parallel
 )
 
 missing=()
