@@ -196,8 +196,11 @@ size_t PointCount(const PlotSeries& s) {
                    s.bestHalfWidth.size()});
 }
 
+// Beyond this a value axis would have no room for steps between its ends.
+constexpr double kLargestDrawn = 1e100;
+
 bool Drawable(const PlotSeries& s, Values mean, Values halfWidth, size_t i) {
-  return std::isfinite((s.*mean)[i]) && std::isfinite((s.*halfWidth)[i]);
+  return std::fabs((s.*mean)[i]) < kLargestDrawn && std::fabs((s.*halfWidth)[i]) < kLargestDrawn;
 }
 
 // Runs of consecutive drawable points, [begin, end).
