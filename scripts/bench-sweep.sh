@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Measures vexlora-sweep against vexlora-evolve, built in BUILD (default
+# build/), on the default params.ini:
+#  - throughput: a sweep of 8 runs x 50 generations with --jobs = cores
+#    against one vexlora-evolve run of 50 generations, in generations a
+#    second (the target is 0.9 x cores or more);
+#  - overhead a run: a sweep of 200 runs of a runner that does nothing but
+#    write the CSV header, on one job (under 20 ms);
+#  - summarising 1,000 finished runs of 200 generations (under 2 s).
+#
+#   scripts/bench-sweep.sh [BUILD]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=$(cd "${1:-build}" && pwd)
+sweep="$build/tools/vexlora-sweep"
+evolve="$build/tools/vexlora-evolve"
+cores=$(nproc)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$root/params.ini" "$work/"
+cd "$work"
+
+now() { date +%s.%N; }
+seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+
+echo "vexlora-sweep on $cores cores:"
+
+# One vexlora-evolve, then the sweep, side by side, each best of two.
+single=""
+for run in 1 2; do
+  mkdir -p "single$run" && cp params.ini "single$run/"
+  t0=$(now); (cd "single$run" && "$evolve" --quiet --seed 1 --generations 50 > /dev/null 2>&1); t1=$(now)
+  s=$(seconds "$t0" "$t1")
+  single=$(awk -v a="$s" -v b="${single:-$s}" 'BEGIN { print (a < b ? a : b) }')
+done
+swept=""
+for run in 1 2; do
+  t0=$(now); "$sweep" run "through$run" --seeds 1-8 --generations 50 --jobs "$cores" --quiet; t1=$(now)
+  s=$(seconds "$t0" "$t1")
+  swept=$(awk -v a="$s" -v b="${swept:-$s}" 'BEGIN { print (a < b ? a : b) }')
+done
+awk -v s="$single" -v w="$swept" -v c="$cores" 'BEGIN {
+  one = 50 / s; all = 400 / w
+  printf "  throughput: one vexlora-evolve %.1f gen/s (%.2f s for 50), the sweep of 8 runs %.1f gen/s (%.2f s);\n", one, s, all, w
+  printf "  ratio %.2f (target %.2f, 0.9 x %d cores)\n", all / one, 0.9 * c, c }'
+
+# Overhead: the sweep's own work a run (directory, start, wait, rename, reading
+# the CSV), measured with a runner beside a copy of vexlora-sweep that only
+# writes the CSV header: the time a run is an upper bound of the overhead.
+# Processor time counts the sweep and that runner; elapsed time also counts
+# waiting for a core, which a busy machine makes long.
+runs=200
+mkdir stub && cp "$sweep" stub/
+cat > stub/runner.cpp <<'STUB'
+#include <cstdio>
+int main(int argc, char** argv) {
+  std::FILE* f = std::fopen(argv[argc - 1], "w");
+  if (!f) return 1;
+  std::fputs("generation,best_fitness,worst_fitness,average_fitness,best_index,worst_index,best_rolling,"
+             "average_rolling,composite,best_composite,wins,saves\n", f);
+  return std::fclose(f) != 0;
+}
+STUB
+"${CXX:-g++}" -O2 -o stub/vexlora-evolve stub/runner.cpp
+TIMEFORMAT='%R %U %S'
+t=$( { time stub/vexlora-sweep run overhead --seeds 1-$runs --generations 0 --jobs 1 --quiet; } 2>&1 )
+read -r elapsed user system <<< "$t"
+awk -v e="$elapsed" -v u="$user" -v s="$system" -v n=$runs 'BEGIN {
+  printf "  overhead a run: %.1f ms processor time, %.1f ms elapsed (%d runs of a runner that only writes the header, one job; target < 20 ms)\n",
+    (u + s) * 1000 / n, e * 1000 / n, n }'
+
+# Summarising: 1,000 finished runs of 200 generations, each a copy of one real run.
+"$sweep" plan summary --seeds 1-1000 --generations 200
+(cd single1 && "$evolve" --quiet --seed 1 --generations 200 --csv ../run200.csv 2> /dev/null)
+for task in $(seq 0 999); do
+  mkdir -p "summary/runs/$task" && cp run200.csv "summary/runs/$task/run.csv"
+done
+t0=$(now); "$sweep" summarise summary; t1=$(now)
+awk -v s="$(seconds "$t0" "$t1")" -v p="$(stat -c %s summary/summary.png)" -v v="$(stat -c %s summary/summary.svg)" 'BEGIN {
+  printf "  summarising 1,000 runs of 200 generations: %.2f s (target < 2 s); summary.png %.0f KiB, summary.svg %.0f KiB\n",
+    s, p / 1024, v / 1024 }'
