@@ -72,8 +72,8 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
       if (it == running.end()) continue;
       const Task task = it->second;
       running.erase(it);
-      if (result.stopSignal) continue;  // stopped by us: left to run again
       const TaskEnd end = FinishTask(dir, task, status);
+      if (result.stopSignal && end.kind == TaskEnd::kKilled) continue;  // stopped by us: runs again next time
       if (end.kind == TaskEnd::kDone) {
         ++done;
         finishedGenerations += task.generations;
@@ -114,7 +114,10 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
     const pid_t pid = waitpid(-1, &status, 0);
     if (pid < 0 && errno == EINTR) continue;
     if (pid < 0) break;
-    running.erase(pid);
+    const auto it = running.find(pid);
+    if (it == running.end()) continue;
+    FinishTask(dir, it->second, status);  // a run that ended just before the signal still counts
+    running.erase(it);
   }
   if (options.progress) {
     show(true);

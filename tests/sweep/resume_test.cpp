@@ -79,25 +79,44 @@ class Resume : public ::testing::Test {
   std::map<std::string, std::string> whole_;
 };
 
-TEST_F(Resume, KilledWhileRunsGo) {
-  const fs::path dir = work_.path() / "killed";
+// The sweep started and, once one run has finished and others are under
+// way, sent the signal; the runs it had going then.
+std::vector<int> SignalWhileRunsGo(const fs::path& work, const fs::path& dir, int signal, ChildEnd* end) {
   std::vector<std::string> args = {kSweep, "run", dir.string(), "--jobs", "2"};
   for (const std::string& w : Words(kPlan)) args.push_back(w);
   TempDir capture;
-  ChildProcess sweep(work_.path().string(), args, capture.File("out"), capture.File("err"));
-  // Killed once one run has finished and others are under way.
+  ChildProcess sweep(work.string(), args, capture.File("out"), capture.File("err"));
   const bool going = WaitUntil(
       [&] {
         const bool twoGoing = fs::exists(dir / "runs/2/run.csv.part") || fs::exists(dir / "runs/3/run.csv.part");
         return !sweep.Running() || (fs::exists(dir / "runs/0/run.csv") && twoGoing);
       },
       60.0);
-  ASSERT_TRUE(going && sweep.Running()) << ReadFile(capture.File("err"));
+  EXPECT_TRUE(going && sweep.Running()) << ReadFile(capture.File("err"));
   const std::vector<int> runs = ProcessesUnder(dir);
-  sweep.Kill();
-  EXPECT_EQ(sweep.Wait().signal, SIGKILL);
-  EXPECT_FALSE(runs.empty()) << "no run was going when the sweep was killed";
+  kill(sweep.pid(), signal);
+  *end = sweep.Wait();
+  EXPECT_FALSE(runs.empty()) << "no run was going when the sweep was stopped";
   EXPECT_FALSE(fs::exists(dir / "summary.csv"));
+  return runs;
+}
+
+TEST_F(Resume, KilledWhileRunsGo) {
+  const fs::path dir = work_.path() / "killed";
+  ChildEnd end;
+  SignalWhileRunsGo(work_.path(), dir, SIGKILL, &end);
+  EXPECT_EQ(end.signal, SIGKILL);
+  ExpectNothingLeftAndResumeEqual(dir);
+}
+
+// SIGTERM (and Ctrl-C alike): the sweep stops its runs and waits for them
+// before it ends by the same signal.
+TEST_F(Resume, TerminatedWhileRunsGo) {
+  const fs::path dir = work_.path() / "terminated";
+  ChildEnd end;
+  const std::vector<int> runs = SignalWhileRunsGo(work_.path(), dir, SIGTERM, &end);
+  EXPECT_EQ(end.signal, SIGTERM);
+  for (const int pid : runs) EXPECT_NE(kill(pid, 0), 0) << "run " << pid << " outlived the stopped sweep";
   ExpectNothingLeftAndResumeEqual(dir);
 }
 
