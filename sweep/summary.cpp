@@ -144,7 +144,8 @@ bool WriteSummary(const std::string& dir, const Plan& plan, SummaryOutcome* outc
     }
     runsCsv += std::to_string(t.index) + "," + std::to_string(t.variant) + "," + std::to_string(t.seed) + "," +
                status + "," + std::to_string(t.generations) + ",";
-    runsCsv += finished[i] ? runs[i].lastFields + "," + runs[i].firstSaveGeneration : ",,,,,,";
+    // Seven empty cells for a run without a last row.
+    runsCsv += finished[i] && t.generations > 0 ? runs[i].lastFields + "," + runs[i].firstSaveGeneration : ",,,,,,";
     runsCsv += "\n";
   }
 
