@@ -127,6 +127,39 @@ TEST(Sweep, AFailedVariantIsReportedAndTheOthersSummarised) {
   EXPECT_EQ(Lines(again.err).size(), 2u) << again.err;
 }
 
+// An evolved population carried on: every run starts from the weight file,
+// exactly as vexlora-evolve does in a directory holding it.
+TEST(Sweep, EveryRunStartsFromTheGivenWeights) {
+  TempDir work, evolved;
+  WriteFile(work.File("base.ini"), ScenarioText());
+  WriteFile(evolved.File("params.ini"), ScenarioText());
+  ASSERT_EQ(RunProgram(evolved.path().string(), Quote(kEvolveProgram) + " --quiet --seed 9 --generations 8").status, 0);
+  const std::string weights = ReadFile(evolved.File("AllWeights.bin"));
+  ASSERT_FALSE(weights.empty());
+  WriteFile(work.File("start.bin"), weights);
+
+  const std::string plan = "--seeds 4,6 --params base.ini --generations 3 --weights start.bin";
+  const ProgramResult r = RunProgram(work.path().string(), Sweep("run exp " + plan));
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const auto& [task, seed] : std::vector<std::pair<int, int>>{{0, 4}, {1, 6}}) {
+    TempDir alone;
+    WriteFile(alone.File("params.ini"), ScenarioText());
+    WriteFile(alone.File("AllWeights.bin"), weights);
+    const ProgramResult separate = RunProgram(alone.path().string(), Quote(kEvolveProgram) + " --quiet --seed " +
+                                                                         std::to_string(seed) + " --generations 3");
+    const std::string csv = ReadFile(work.File("exp/runs/" + std::to_string(task) + "/run.csv"));
+    EXPECT_EQ(csv, separate.out) << "task " << task;
+    EXPECT_NE(csv, SeparateRun(ScenarioText(), seed, 3)) << "the weights made no difference";
+  }
+  // The same plan again continues it; other weights are another experiment.
+  EXPECT_EQ(RunProgram(work.path().string(), Sweep("run exp " + plan)).status, 0);
+  WriteFile(work.File("start.bin"), weights.substr(0, weights.size() - 8) + std::string(8, '\0'));
+  const ProgramResult other = RunProgram(work.path().string(), Sweep("run exp " + plan));
+  EXPECT_EQ(other.status, 2);
+  EXPECT_EQ(other.err, "vexlora-sweep: exp holds another experiment: --weights: exp starts from other weights than "
+                       "start.bin\n");
+}
+
 struct Refusal {
   std::string args;
   std::string line;
