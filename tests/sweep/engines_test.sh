@@ -58,6 +58,7 @@ cleanup() {
   exit $status
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM HUP  # so that the cluster is stopped then too
 
 # Short runs: 2 variants x 2 seeds, a few short generations.
 sed 's/^TicksPerGeneration .*/TicksPerGeneration 300/' "$base_params" > "$work/params.ini"
