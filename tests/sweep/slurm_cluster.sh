@@ -71,23 +71,31 @@ marked_pids() {
   done
 }
 
+# Whether the pid runs (a zombie whose parent has not reaped it does not).
+alive() {
+  local stat
+  { read -r stat < "/proc/$1/stat"; } 2>/dev/null || return 1
+  stat=${stat##*) }
+  [ "${stat:0:1}" != Z ]
+}
+
 # Sends TERM to the pids, waits up to SECONDS for them to go, then KILL.
 end_processes() {
   local seconds=$1
   shift
   [ $# -gt 0 ] || return 0
   kill -TERM "$@" 2>/dev/null
-  local deadline=$((SECONDS + seconds)) pid alive
+  local deadline=$((SECONDS + seconds)) pid running
   while :; do
-    alive=()
+    running=()
     for pid in "$@"; do
-      kill -0 "$pid" 2>/dev/null && alive+=("$pid")
+      alive "$pid" && running+=("$pid")
     done
-    [ ${#alive[@]} -eq 0 ] && return 0
+    [ ${#running[@]} -eq 0 ] && return 0
     [ $SECONDS -ge $deadline ] && break
     sleep 0.2
   done
-  kill -KILL "${alive[@]}" 2>/dev/null
+  kill -KILL "${running[@]}" 2>/dev/null
   sleep 0.2
 }
 
@@ -101,7 +109,11 @@ pid_of() {
 
 stop() {
   [ -d "$dir" ] || return 0
-  if [ -f "$dir/slurm.conf" ] && [ -n "$(pid_of "$dir/slurmctld.pid" slurmctld)" ]; then
+  local slurmd slurmctld munged
+  slurmd=$(pid_of "$dir/slurmd.pid" slurmd)
+  slurmctld=$(pid_of "$dir/slurmctld.pid" slurmctld)
+  munged=$(pid_of "$dir/munge/munged.pid" munged)
+  if [ -f "$dir/slurm.conf" ] && [ -n "$slurmctld" ]; then
     # Cancelled jobs end through their steps, which report to the daemons.
     SLURM_CONF="$dir/slurm.conf" timeout 10 scancel --quiet --full --user=root 2>/dev/null
     local deadline=$((SECONDS + 10))
@@ -110,22 +122,26 @@ stop() {
       sleep 0.3
     done
   fi
-  end_processes 10 $(pid_of "$dir/slurmd.pid" slurmd) $(pid_of "$dir/slurmctld.pid" slurmctld)
+  # Taken before the daemons go: the jobs' processes are known as the job
+  # steps' descendants only while the steps live.
+  local before
+  before=$(marked_pids)
+  end_processes 10 $slurmd $slurmctld
   # Job steps and job processes that outlived their daemons; munged last,
   # since the others talk to it until they end.
-  local munged
-  munged=$(pid_of "$dir/munge/munged.pid" munged)
-  local others=()
-  for pid in $(marked_pids); do
+  local others=() pid
+  for pid in $before $(marked_pids); do
     [ "$pid" = "$munged" ] || others+=("$pid")
   done
   end_processes 5 "${others[@]}"
   end_processes 5 $munged
-  local left
-  left=$(marked_pids)
-  if [ -n "$left" ]; then
+  local left=()
+  for pid in $(marked_pids) $slurmd $slurmctld $munged; do
+    alive "$pid" && left+=("$pid")
+  done
+  if [ ${#left[@]} -gt 0 ]; then
     echo "slurm_cluster: processes of $dir still running:" >&2
-    for pid in $left; do echo "  $pid $(tr '\0' ' ' < "/proc/$pid/cmdline" 2>/dev/null)" >&2; done
+    for pid in "${left[@]}"; do echo "  $pid $(tr '\0' ' ' < "/proc/$pid/cmdline" 2>/dev/null)" >&2; done
     return 1
   fi
   return 0
