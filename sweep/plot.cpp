@@ -353,7 +353,7 @@ std::string Plural(int count, const char* one, const char* many) {
 
 std::string LegendText(const PlotSeries& s, const PlotRequest& request) {
   std::string text = s.label.empty() ? "all runs" : s.label;
-  if (PointCount(s) == 0) return text + "  (no finished run)";
+  if (s.runs == 0 && PointCount(s) == 0) return text + "  (no finished run)";
   if (s.runs != request.runsPerVariant) text += "  (" + Plural(s.runs, "run", "runs") + ")";
   return text;
 }
