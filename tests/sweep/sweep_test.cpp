@@ -160,6 +160,22 @@ TEST(Sweep, EveryRunStartsFromTheGivenWeights) {
                        "start.bin\n");
 }
 
+// The progress line is for a terminal (here script(1)'s), and --quiet hides it.
+TEST(Sweep, ProgressShowsOnATerminalOnly) {
+  TempDir work;
+  WriteFile(work.File("base.ini"), ScenarioText());
+  auto onTerminal = [&](const std::string& args) {
+    return RunProgram(work.path().string(), "script -qec " + Quote(Sweep(args)) + " /dev/null");
+  };
+  const ProgramResult shown = onTerminal("run shown --seeds 1-2 --params base.ini --generations 3 --jobs 2");
+  ASSERT_EQ(shown.status, 0) << shown.out << shown.err;
+  EXPECT_NE(shown.out.find("\r[##############################] 2/2 runs, "), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find(" gen/s"), std::string::npos) << shown.out;
+  const ProgramResult quiet = onTerminal("run quiet --seeds 1-2 --params base.ini --generations 3 --quiet");
+  ASSERT_EQ(quiet.status, 0) << quiet.out << quiet.err;
+  EXPECT_EQ(quiet.out, "");
+}
+
 struct Refusal {
   std::string args;
   std::string line;
