@@ -26,31 +26,29 @@ seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
 
 echo "vexlora-sweep on $cores cores:"
 
-# One vexlora-evolve, then the sweep, side by side, each best of two.
-single=""
-for run in 1 2; do
-  mkdir -p "single$run" && cp params.ini "single$run/"
-  t0=$(now); (cd "single$run" && "$evolve" --quiet --seed 1 --generations 50 > /dev/null 2>&1); t1=$(now)
-  s=$(seconds "$t0" "$t1")
-  single=$(awk -v a="$s" -v b="${single:-$s}" 'BEGIN { print (a < b ? a : b) }')
+# One vexlora-evolve, the sweep of 8 runs and the same 8 runs started by
+# xargs as many at once (what the machine gives to that many processes now,
+# whoever starts them), taken in turn three times; the best of each. The
+# processor time a generation shows whether the sweep adds work: the wall
+# ratio also depends on how many cores other work leaves free.
+TIMEFORMAT='%R %U %S'
+best() { awk -v a="$1" -v b="${2:-$1}" 'BEGIN { print (a < b ? a : b) }'; }
+single=""; swept=""; plain=""
+for round in 1 2 3; do
+  mkdir -p "single$round" && cp params.ini "single$round/"
+  t=$( { time (cd "single$round" && "$evolve" --quiet --seed 1 --generations 50 > /dev/null 2>&1); } 2>&1 )
+  read -r e u s <<< "$t"; single=$(best "$e" "$single"); singleCpu=$(awk -v u="$u" -v s="$s" 'BEGIN { print u + s }')
+  t=$( { time "$sweep" run "through$round" --seeds 1-8 --generations 50 --jobs "$cores" --quiet; } 2>&1 )
+  read -r e u s <<< "$t"; swept=$(best "$e" "$swept"); sweptCpu=$(awk -v u="$u" -v s="$s" 'BEGIN { print u + s }')
+  t=$( { time (seq 1 8 | xargs -P "$cores" -I{} sh -c 'mkdir -p "plain$1-{}" && cd "plain$1-{}" && \
+    "$0" --quiet --seed {} --generations 50 --params ../params.ini --csv run.csv 2> /dev/null' "$evolve" "$round"); } 2>&1 )
+  read -r e u s <<< "$t"; plain=$(best "$e" "$plain")
 done
-swept=""
-for run in 1 2; do
-  t0=$(now); "$sweep" run "through$run" --seeds 1-8 --generations 50 --jobs "$cores" --quiet; t1=$(now)
-  s=$(seconds "$t0" "$t1")
-  swept=$(awk -v a="$s" -v b="${swept:-$s}" 'BEGIN { print (a < b ? a : b) }')
-done
-# The same 8 runs started by xargs, as many at once: what the machine gives
-# to that many processes now, whoever starts them.
-t0=$(now)
-seq 1 8 | xargs -P "$cores" -I{} sh -c 'mkdir -p "plain{}" && cd "plain{}" && \
-  "$0" --quiet --seed {} --generations 50 --params ../params.ini --csv run.csv 2> /dev/null' "$evolve"
-t1=$(now)
-plain=$(seconds "$t0" "$t1")
-awk -v s="$single" -v w="$swept" -v p="$plain" -v c="$cores" 'BEGIN {
+awk -v s="$single" -v w="$swept" -v p="$plain" -v c="$cores" -v sc="$singleCpu" -v wc="$sweptCpu" 'BEGIN {
   one = 50 / s; all = 400 / w
   printf "  throughput: one vexlora-evolve %.1f gen/s (%.2f s for 50), the sweep of 8 runs %.1f gen/s (%.2f s);\n", one, s, all, w
-  printf "  ratio %.2f (target %.2f, 0.9 x %d cores); the same runs from xargs -P %d: ratio %.2f\n", all / one, 0.9 * c, c, c, 400 / p / one }'
+  printf "  ratio %.2f (target %.2f, 0.9 x %d cores); the same runs from xargs -P %d: ratio %.2f\n", all / one, 0.9 * c, c, c, 400 / p / one
+  printf "  processor time a generation: %.1f ms in the sweep, %.1f ms in one vexlora-evolve\n", wc * 1000 / 400, sc * 1000 / 50 }'
 
 # Overhead: the sweep's own work a run (directory, start, wait, rename, reading
 # the CSV), measured with a runner beside a copy of vexlora-sweep that only
@@ -70,7 +68,6 @@ int main(int argc, char** argv) {
 }
 STUB
 "${CXX:-g++}" -O2 -o stub/vexlora-evolve stub/runner.cpp
-TIMEFORMAT='%R %U %S'
 t=$( { time stub/vexlora-sweep run overhead --seeds 1-$runs --generations 0 --jobs 1 --quiet; } 2>&1 )
 read -r elapsed user system <<< "$t"
 awk -v e="$elapsed" -v u="$user" -v s="$system" -v n=$runs 'BEGIN {
