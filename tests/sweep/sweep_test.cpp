@@ -125,6 +125,13 @@ TEST(Sweep, AFailedVariantIsReportedAndTheOthersSummarised) {
   const ProgramResult again = RunProgram(work.path().string(), Sweep("summarise exp"));
   EXPECT_EQ(again.status, 3);
   EXPECT_EQ(Lines(again.err).size(), 2u) << again.err;
+
+  // A Slurm array over what is left: the two failed runs, to be tried again.
+  ASSERT_EQ(RunProgram(work.path().string(), Sweep("slurm exp")).status, 0);
+  const std::string script = ReadFile((dir / "sweep.sbatch").string());
+  EXPECT_NE(script.find("\n#SBATCH --array=2-3\n"), std::string::npos) << script;
+  EXPECT_NE(script.find("' task '" + dir.lexically_normal().string() + "' \"$SLURM_ARRAY_TASK_ID\"\n"), std::string::npos)
+      << script;
 }
 
 // An evolved population carried on: every run starts from the weight file,
