@@ -55,3 +55,8 @@ awk -v g="$generations" -v s="$seconds" \
 
 echo
 "$build/bench/vexlora-movie-bench"
+
+# Experiments: vexlora-sweep's throughput, its overhead a run and its summary.
+cmake --build "$build" --target vexlora-sweep -j "$(nproc)"
+echo
+scripts/bench-sweep.sh "$build"

@@ -13,6 +13,7 @@
 
 #include "params/params.h"
 #include "startup/startup.h"
+#include "tools/number_option.h"
 #include "world/world.h"
 
 #ifdef VEXLORA_HAVE_RENDER
@@ -84,8 +85,9 @@ int main(int argc, char** argv) {
   Options opt;
   CLI::App app{"Runs Vexlora's evolution without a window and prints one CSV row per generation.",
                "vexlora-evolve"};
-  app.add_option("--generations", opt.generations, "generations to run (default 100)")->check(CLI::NonNegativeNumber);
-  app.add_option("--seed", opt.seed, "seed of the random sequence (default: the current time)");
+  app.add_option("--generations", opt.generations, "generations to run (default 100)")->check(WholeNumber(0, INT32_MAX));
+  app.add_option("--seed", opt.seed, "seed of the random sequence (default: the current time)")
+      ->check(WholeNumber(0, UINT32_MAX));
   app.add_option("--params", opt.params, "parameter file (default params.ini)");
   app.add_option("--csv", opt.csv, "write the CSV to this file instead of standard output");
   app.add_option("--picture", opt.picture, "write the statistics panel after the last generation as a PNG");

@@ -1,0 +1,282 @@
+#include "sweep/layout.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool ReadText(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  *text = s.str();
+  return true;
+}
+
+std::vector<std::string> SplitLine(const std::string& line) {
+  std::vector<std::string> cells;
+  std::stringstream in(line);
+  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+  if (!line.empty() && line.back() == ',') cells.emplace_back();
+  return cells;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool SameFileBytes(const std::string& a, const std::string& b) {
+  std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+  if (!x || !y) return false;
+  char bx[65536], by[65536];
+  for (;;) {
+    x.read(bx, sizeof bx);
+    y.read(by, sizeof by);
+    if (x.gcount() != y.gcount() || std::memcmp(bx, by, static_cast<std::size_t>(x.gcount())) != 0) return false;
+    if (x.gcount() == 0 || !x || !y) return !x && !y && x.gcount() == y.gcount();
+  }
+}
+
+// The directory's own name even when it is written with a trailing slash.
+fs::path Normal(const std::string& dir) {
+  fs::path p = fs::path(dir).lexically_normal();
+  if (!p.has_filename()) p = p.parent_path();
+  return p;
+}
+
+std::string VariantsCsv(const Plan& plan) {
+  std::string text = "variant";
+  for (const std::string& name : plan.names) text += "," + name;
+  text += "\n";
+  for (std::size_t v = 0; v < plan.variantParams.size(); ++v) {
+    text += std::to_string(v);
+    for (const std::string& value : plan.variantValues[v]) text += "," + value;
+    text += "\n";
+  }
+  return text;
+}
+
+std::string TasksCsv(const Plan& plan) {
+  std::string text = "task,variant,seed,generations\n";
+  for (const Task& t : PlanTasks(plan))
+    text += std::to_string(t.index) + "," + std::to_string(t.variant) + "," + std::to_string(t.seed) + "," +
+            std::to_string(t.generations) + "\n";
+  return text;
+}
+
+// The first line where two params.ini texts differ, as "X there, Y here".
+std::string FirstDifferentLine(const std::string& there, const std::string& here) {
+  const std::vector<std::string> a = Lines(there), b = Lines(here);
+  for (std::size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+    const std::string x = i < a.size() ? a[i] : "nothing", y = i < b.size() ? b[i] : "nothing";
+    if (x != y) return x + " there, " + y + " here";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string VariantParamsPath(const std::string& dir, int variant) {
+  return (fs::path(dir) / "variants" / std::to_string(variant) / "params.ini").string();
+}
+
+std::string StartWeightsPath(const std::string& dir) { return (fs::path(dir) / "AllWeights.bin").string(); }
+
+std::string RunDir(const std::string& dir, int task) {
+  return (fs::path(dir) / "runs" / std::to_string(task)).string();
+}
+
+DirState InspectDir(const std::string& dir) {
+  std::error_code ec;
+  const fs::file_status st = fs::symlink_status(dir, ec);
+  if (ec || !fs::exists(st)) return DirState::kMissing;
+  if (!fs::is_directory(fs::status(dir, ec))) return DirState::kOther;
+  if (fs::is_regular_file(fs::path(dir) / "tasks.csv", ec)) return DirState::kPlan;
+  if (fs::is_empty(dir, ec) && !ec) return DirState::kEmpty;
+  return DirState::kOther;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* why) {
+  const std::string temporary = path + ".part";
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *why = "cannot write " + temporary + " (" + std::strerror(errno) + ")";
+    return false;
+  }
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *why = "cannot write " + temporary + " (" + std::strerror(errno) + ")";
+      close(fd);
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (close(fd) != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    *why = "cannot write " + path + " (" + std::strerror(errno) + ")";
+    return false;
+  }
+  return true;
+}
+
+bool WritePlan(const std::string& dir, const Plan& plan, std::string* why) {
+  const fs::path target = Normal(dir);
+  const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const fs::path staging = parent / ("." + target.filename().string() + ".planning-" + std::to_string(getpid()));
+  std::error_code ec;
+  auto fail = [&](const std::string& what) {
+    *why = what;
+    fs::remove_all(staging, ec);
+    return false;
+  };
+  fs::create_directories(parent, ec);
+  fs::remove_all(staging, ec);
+  if (!fs::create_directory(staging, ec)) return fail("cannot create " + staging.string() + " (" + ec.message() + ")");
+  fs::create_directory(staging / "variants", ec);
+  fs::create_directory(staging / "runs", ec);
+  std::string reason;
+  for (std::size_t v = 0; v < plan.variantParams.size(); ++v) {
+    fs::create_directory(staging / "variants" / std::to_string(v), ec);
+    if (!WriteFileAtomically(VariantParamsPath(staging.string(), static_cast<int>(v)), plan.variantParams[v], &reason))
+      return fail(reason);
+  }
+  if (!plan.weights.empty() && !fs::copy_file(plan.weights, StartWeightsPath(staging.string()), ec))
+    return fail("cannot copy " + plan.weights + " (" + ec.message() + ")");
+  if (!WriteFileAtomically((staging / "variants.csv").string(), VariantsCsv(plan), &reason) ||
+      !WriteFileAtomically((staging / "tasks.csv").string(), TasksCsv(plan), &reason))
+    return fail(reason);
+  // An empty DIR is replaced by the rename; a missing one appears whole.
+  if (std::rename(staging.c_str(), target.c_str()) != 0)
+    return fail("cannot create " + target.string() + " (" + std::strerror(errno) + ")");
+  return true;
+}
+
+bool ReadPlan(const std::string& dir, Plan* plan, std::string* why) {
+  *plan = Plan{};
+  std::string variantsText, tasksText;
+  const std::string variantsPath = (fs::path(dir) / "variants.csv").string();
+  const std::string tasksPath = (fs::path(dir) / "tasks.csv").string();
+  if (!ReadText(variantsPath, &variantsText) || !ReadText(tasksPath, &tasksText)) {
+    *why = dir + " holds no sweep plan (variants.csv and tasks.csv)";
+    return false;
+  }
+  const std::vector<std::string> variantLines = Lines(variantsText);
+  if (variantLines.size() < 2) {
+    *why = variantsPath + " lists no variant";
+    return false;
+  }
+  std::vector<std::string> header = SplitLine(variantLines[0]);
+  if (header.empty() || header[0] != "variant") {
+    *why = variantsPath + " does not start with the column \"variant\"";
+    return false;
+  }
+  plan->names.assign(header.begin() + 1, header.end());
+  for (std::size_t i = 1; i < variantLines.size(); ++i) {
+    std::vector<std::string> cells = SplitLine(variantLines[i]);
+    if (cells.size() != header.size() || cells[0] != std::to_string(i - 1)) {
+      *why = variantsPath + ": line " + std::to_string(i + 1) + " is not variant " + std::to_string(i - 1);
+      return false;
+    }
+    plan->variantValues.emplace_back(cells.begin() + 1, cells.end());
+    std::string params;
+    if (!ReadText(VariantParamsPath(dir, static_cast<int>(i - 1)), &params)) {
+      *why = "cannot read " + VariantParamsPath(dir, static_cast<int>(i - 1));
+      return false;
+    }
+    plan->variantParams.push_back(params);
+  }
+  const std::vector<std::string> taskLines = Lines(tasksText);
+  if (taskLines.size() < 2 || taskLines[0] != "task,variant,seed,generations") {
+    *why = tasksPath + " lists no task";
+    return false;
+  }
+  std::vector<Task> tasks;
+  for (std::size_t i = 1; i < taskLines.size(); ++i) {
+    const std::vector<std::string> cells = SplitLine(taskLines[i]);
+    Task t;
+    try {
+      if (cells.size() != 4) throw std::invalid_argument("cells");
+      t.index = std::stoi(cells[0]);
+      t.variant = std::stoi(cells[1]);
+      t.seed = static_cast<std::uint32_t>(std::stoul(cells[2]));
+      t.generations = std::stoi(cells[3]);
+    } catch (const std::exception&) {
+      *why = tasksPath + ": line " + std::to_string(i + 1) + " is not task,variant,seed,generations";
+      return false;
+    }
+    tasks.push_back(t);
+    if (t.variant == 0) plan->seeds.push_back(t.seed);
+  }
+  plan->generations = tasks[0].generations;
+  if (PlanTasks(*plan).size() != tasks.size() ||
+      !std::equal(tasks.begin(), tasks.end(), PlanTasks(*plan).begin(), [](const Task& a, const Task& b) {
+        return a.index == b.index && a.variant == b.variant && a.seed == b.seed && a.generations == b.generations;
+      })) {
+    *why = tasksPath + " is not every variant with every seed in order";
+    return false;
+  }
+  if (fs::exists(StartWeightsPath(dir))) plan->weights = StartWeightsPath(dir);
+  return true;
+}
+
+std::string PlanDifference(const std::string& dir, const Plan& held, const Plan& asked) {
+  auto sets = [](const Plan& p) {
+    if (p.names.empty()) return std::string("nothing");
+    std::string text;
+    for (std::size_t k = 0; k < p.names.size(); ++k) {
+      std::vector<std::string> values;
+      for (const auto& v : p.variantValues)
+        if (std::find(values.begin(), values.end(), v[k]) == values.end()) values.push_back(v[k]);
+      text += (k ? " " : "") + p.names[k] + "=";
+      for (std::size_t i = 0; i < values.size(); ++i) text += (i ? "," : "") + values[i];
+    }
+    return text;
+  };
+  if (held.names != asked.names || held.variantValues != asked.variantValues)
+    return "--set: " + dir + " sweeps " + sets(held) + ", this run asks for " + sets(asked);
+  if (held.seeds != asked.seeds)
+    return "--seeds: " + dir + " has " + FormatSeedList(held.seeds) + ", this run asks for " +
+           FormatSeedList(asked.seeds);
+  if (held.generations != asked.generations)
+    return "--generations: " + dir + " has " + std::to_string(held.generations) + ", this run asks for " +
+           std::to_string(asked.generations);
+  for (std::size_t v = 0; v < held.variantParams.size(); ++v)
+    if (held.variantParams[v] != asked.variantParams[v])
+      return "--params: variant " + std::to_string(v) + " of " + dir + " differs (" +
+             FirstDifferentLine(held.variantParams[v], asked.variantParams[v]) + ")";
+  if (held.weights.empty() != asked.weights.empty())
+    return "--weights: " + dir + (held.weights.empty() ? " starts without a weight file, this run asks for "
+                                                       : " starts from a weight file, this run asks for none") +
+           asked.weights;
+  if (!held.weights.empty() && !SameFileBytes(held.weights, asked.weights))
+    return "--weights: " + dir + " starts from other weights than " + asked.weights;
+  return "";
+}
+
+RunState ReadRunState(const std::string& dir, int task, int* exitStatus) {
+  const fs::path run = RunDir(dir, task);
+  std::error_code ec;
+  if (fs::is_regular_file(run / "run.csv", ec)) return RunState::kDone;
+  std::string text;
+  if (ReadText((run / "exit-status").string(), &text)) {
+    *exitStatus = std::atoi(text.c_str());
+    return RunState::kFailed;
+  }
+  return RunState::kMissing;
+}

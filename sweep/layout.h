@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "sweep/plan.h"
+
+// The files of an experiment directory DIR, read by the sweep itself, by
+// every task on a cluster and by the summary:
+//   variants.csv                  variant, then one column per swept name
+//   variants/<variant>/params.ini  the base file with that variant's values
+//   tasks.csv                     task,variant,seed,generations
+//   AllWeights.bin                the weight file every run starts from (--weights)
+//   runs/<task>/                  the run's working directory: run.csv once
+//                                 finished, Dbg.Log, AllWeights.bin, stderr.txt,
+//                                 exit-status after a failure
+
+std::string VariantParamsPath(const std::string& dir, int variant);
+std::string StartWeightsPath(const std::string& dir);
+std::string RunDir(const std::string& dir, int task);
+
+enum class DirState { kMissing, kEmpty, kPlan, kOther };
+DirState InspectDir(const std::string& dir);
+
+// Writes the whole plan beside DIR and renames it into place, so DIR is
+// either absent (or empty) or holds a whole plan. False with why.
+bool WritePlan(const std::string& dir, const Plan& plan, std::string* why);
+
+// Reads the plan DIR holds; weights is DIR's copy when there is one.
+bool ReadPlan(const std::string& dir, Plan* plan, std::string* why);
+
+// The first way in which the asked-for plan differs from the held one, as
+// "--seeds: DIR has 1-3, this run asks for 1-4"; empty when they are the same.
+std::string PlanDifference(const std::string& dir, const Plan& held, const Plan& asked);
+
+// What a task's directory holds: a finished run, a failed one (with its exit
+// status) or nothing finished.
+enum class RunState { kDone, kFailed, kMissing };
+RunState ReadRunState(const std::string& dir, int task, int* exitStatus);
+
+// Writes a file under a temporary name and renames it into place.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* why);

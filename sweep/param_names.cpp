@@ -1,0 +1,38 @@
+#include "sweep/param_names.h"
+
+#include <bit>
+#include <cstdint>
+
+const ParamName kParamNames[kParamCount] = {
+    {"FrameRate", &ParamsRecord::FrameRate, nullptr},
+    {"InputCount", &ParamsRecord::InputCount, nullptr},
+    {"HiddenLayerCount", &ParamsRecord::HiddenLayerCount, nullptr},
+    {"HiddenLayerSize", &ParamsRecord::HiddenLayerSize, nullptr},
+    {"OutputCount", &ParamsRecord::OutputCount, nullptr},
+    {"Reserved6", nullptr, &ParamsRecord::Reserved6},
+    {"BiasInput", nullptr, &ParamsRecord::BiasInput},
+    {"MaxTurnPerTick", nullptr, &ParamsRecord::MaxTurnPerTick},
+    {"Reserved9", nullptr, &ParamsRecord::Reserved9},
+    {"Reserved10", &ParamsRecord::Reserved10, nullptr},
+    {"FungusCount", &ParamsRecord::FungusCount, nullptr},
+    {"CritterCount", &ParamsRecord::CritterCount, nullptr},
+    {"TicksPerGeneration", &ParamsRecord::TicksPerGeneration, nullptr},
+    {"FungusScale", nullptr, &ParamsRecord::FungusScale},
+    {"CrossoverRate", nullptr, &ParamsRecord::CrossoverRate},
+    {"MutationRate", nullptr, &ParamsRecord::MutationRate},
+    {"MutationStepScale", nullptr, &ParamsRecord::MutationStepScale},
+    {"EliteCount", &ParamsRecord::EliteCount, nullptr},
+    {"EliteCopyFactor", &ParamsRecord::EliteCopyFactor, nullptr},
+};
+
+int FindParam(const std::string& name) {
+  for (int i = 0; i < kParamCount; ++i)
+    if (name == kParamNames[i].name) return i;
+  return -1;
+}
+
+bool SameParam(const ParamsRecord& a, const ParamsRecord& b, int i) {
+  const ParamName& p = kParamNames[i];
+  if (p.integer) return a.*p.integer == b.*p.integer;
+  return std::bit_cast<std::uint64_t>(a.*p.real) == std::bit_cast<std::uint64_t>(b.*p.real);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "params/params.h"
+
+// The nineteen values of params.ini by name, in file order, as the parameter
+// record names them: what `--set NAME=...` may sweep.
+struct ParamName {
+  const char* name;
+  int ParamsRecord::*integer;   // set for a whole-number value
+  double ParamsRecord::*real;   // set for a real value
+};
+
+inline constexpr int kParamCount = 19;
+extern const ParamName kParamNames[kParamCount];
+
+// The position of a name in file order, or -1 when there is no such value.
+int FindParam(const std::string& name);
+
+// True when the value at position i is the same in both records (bit for bit
+// for reals, so a NaN equals itself).
+bool SameParam(const ParamsRecord& a, const ParamsRecord& b, int i);
