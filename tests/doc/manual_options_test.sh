@@ -29,6 +29,10 @@ awk '/^OPTIONS$/ {on = 1; next} /^[A-Z]/ {on = 0} on && /^       -/' "$scratch/p
 status=0
 (cd "$scratch" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 "$program" --help \
    < /dev/null > help 2> help-errors) || status=$?
+# A program with subcommands lists each one's options under its own --help.
+for sub in $(awk '/^Subcommands:$/ {on = 1; next} /^[^ ]/ {on = 0} on && NF {print $1}' "$scratch/help"); do
+  (cd "$scratch" && timeout 30 "$program" "$sub" --help < /dev/null >> help 2>> help-errors) || status=$?
+done
 { grep -E '^ *-' "$scratch/help" || true; } | awk '{print $1}' | tr ',' '\n' | sort -u > "$scratch/helped"
 
 if [ -s "$scratch/manual" ] && [ "$status" -ne 0 ]; then
