@@ -13,6 +13,7 @@
 
 #include "params/params.h"
 #include "startup/startup.h"
+#include "tools/command_line.h"
 #include "tools/number_option.h"
 #include "world/world.h"
 
@@ -100,17 +101,7 @@ int main(int argc, char** argv) {
   app.add_option("--movie-every", opt.movieEvery, "a frame every K-th tick (default 1)")->needs(movieOption);
   app.add_flag("--movie-sensors", opt.movieSensors, "the sensor line in the movie, as after V")->needs(movieOption);
   app.set_version_flag("--version", std::string("vexlora-evolve ") + VEXLORA_VERSION, "print the version and exit");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp&) {
-    std::fputs(app.help().c_str(), stdout);
-    return 0;
-  } catch (const CLI::CallForVersion& e) {
-    std::printf("%s\n", e.what());
-    return 0;
-  } catch (const CLI::ParseError& e) {
-    return Fail(std::string(e.what()) + " (see --help)");
-  }
+  if (const auto done = ParseCommandLine(app, argc, argv, Fail)) return *done;
 #ifndef VEXLORA_HAVE_RENDER
   if (!opt.picture.empty()) return Fail("--picture needs the drawing, which this build does not have");
 #endif

@@ -18,6 +18,7 @@
 #include "sweep/slurm.h"
 #include "sweep/summary.h"
 #include "sweep/task.h"
+#include "tools/command_line.h"
 #include "tools/number_option.h"
 
 namespace {
@@ -149,17 +150,8 @@ int main(int argc, char** argv) {
   slurm->add_flag("--submit", submit, "submit it and the summary job after it; print the two job ids");
   slurm->add_option("SBATCH_OPTIONS", sbatchOptions, "after --: options for sbatch, e.g. -- --partition=long");
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp&) {
-    std::fputs(app.help().c_str(), stdout);
-    return 0;
-  } catch (const CLI::CallForVersion& e) {
-    std::printf("%s\n", e.what());
-    return 0;
-  } catch (const CLI::ParseError& e) {
-    return Say(kBadUsage, std::string(e.what()) + " (see --help)");
-  }
+  auto badUsage = [](const std::string& line) { return Say(kBadUsage, line); };
+  if (const auto done = ParseCommandLine(app, argc, argv, badUsage)) return *done;
 
   Plan held;
   if (*run || *plan) {
