@@ -583,9 +583,9 @@ case_params_not_a_file() {
   [ ! -e "$RUN/Dbg.Log" ] || fail "a log was started without parameters"
 }
 
-# In a working directory it cannot write the program runs as usual, with the
-# log off; run as an ordinary user, since root writes anywhere.
-case_unwritable_dir() {
+# Starts the program in a working directory it cannot write and waits for the
+# arena; as an ordinary user when run as root, since root writes anywhere.
+start_in_unwritable_dir() {
   start_xvfb
   write_params TicksPerGeneration=60 CritterCount=10 FungusCount=20
   if [ "$(id -u)" -eq 0 ]; then
@@ -598,6 +598,12 @@ case_unwritable_dir() {
   start_app
   find_window
   wait_for 10 is_arena
+}
+
+# In a working directory it cannot write the program runs as usual, with the
+# log off; run as an ordinary user, since root writes anywhere.
+case_unwritable_dir() {
+  start_in_unwritable_dir
   xdotool key --window "$W" f
   wait_for 15 is_panel
   xdotool key --window "$W" Escape
@@ -722,18 +728,7 @@ case_capture_keys() {
 
 # In a directory it cannot write, S and R say so and the window goes on.
 case_capture_unwritable() {
-  start_xvfb
-  write_params TicksPerGeneration=60 CritterCount=10 FungusCount=20
-  if [ "$(id -u)" -eq 0 ]; then
-    cp "$PROGRAM" "$WORK/vexlora"
-    chmod 755 "$WORK" "$WORK/vexlora"
-    PROGRAM="$WORK/vexlora"
-    DROP=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-  fi
-  chmod 555 "$RUN"
-  start_app
-  find_window
-  wait_for 10 is_arena
+  start_in_unwritable_dir
   xdotool key --window "$W" s
   wait_stderr "vexlora: cannot write vexlora-"
   xdotool key --window "$W" r
