@@ -13,6 +13,7 @@ namespace {
 // The two faces, read once from the program's own bytes by FreeType and
 // kept for the life of the process.
 struct EmbeddedFaces {
+  FT_Library library = nullptr;
   cairo_font_face_t* regular = nullptr;
   cairo_font_face_t* bold = nullptr;
 };
@@ -35,10 +36,9 @@ cairo_font_face_t* FaceFromMemory(FT_Library library, const unsigned char* bytes
 const EmbeddedFaces& Faces() {
   static const EmbeddedFaces faces = [] {
     EmbeddedFaces f;
-    FT_Library library = nullptr;
-    if (FT_Init_FreeType(&library) != 0) return f;
-    f.regular = FaceFromMemory(library, kDejaVuSansFont, kDejaVuSansFontSize);
-    f.bold = FaceFromMemory(library, kDejaVuSansBoldFont, kDejaVuSansBoldFontSize);
+    if (FT_Init_FreeType(&f.library) != 0) return f;
+    f.regular = FaceFromMemory(f.library, kDejaVuSansFont, kDejaVuSansFontSize);
+    f.bold = FaceFromMemory(f.library, kDejaVuSansBoldFont, kDejaVuSansBoldFontSize);
     return f;
   }();
   return faces;
