@@ -3,6 +3,7 @@
 
 #include "common/constants.h"
 #include "critter/critter.h"
+#include "critter/motor.h"
 #include "geometry/arena.h"
 #include "params/params.h"
 
@@ -39,7 +40,7 @@ bool Critter::Step(const std::vector<Vec2D>& fungi, bool display) {
 }
 
 void Critter::Move(double o0, double o1) {
-  const double speed = std::sqrt((1 - o0) + (1 - o1));
+  const double speed = SpeedForOutputs(o0, o1);
   dHeading = Turn(dHeading, o0 - o1);
   const double nx = dPosX + std::cos(dHeading) * speed;
   const double ny = dPosY + std::sin(dHeading) * speed;
@@ -57,12 +58,7 @@ void Critter::Move(double o0, double o1) {
 }
 
 double Critter::Turn(double h, double diff) const {
-  double r = diff * kPi;
-  if (iCollision == Free) {
-    if (r < -Params.MaxTurnPerTick) r = -Params.MaxTurnPerTick;
-    if (r > Params.MaxTurnPerTick) r = Params.MaxTurnPerTick;
-  }
-  double turned = h + r;
+  double turned = h + TurnForOutputs(diff, iCollision == Free);
   if (turned > kPi)
     turned = turned - kTwoPi;
   else if (turned <= -kPi)

@@ -14,9 +14,7 @@
 #include <string>
 #include <vector>
 
-// DejaVu Sans, written into the build by render/embed_font.cmake.
-extern const unsigned char kDejaVuSansFont[];
-extern const std::size_t kDejaVuSansFontSize;
+#include "font/embedded_fonts.h"
 
 namespace {
 

@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xfonts-base xdotool imagemagick x11-utils desktop-file-utils
   clang-14 libclang-rt-14-dev
   scdoc man-db dpkg-dev fakeroot file lintian appstream
-  libcairo2-dev slurm-wlm munge parallel
+  libcairo2-dev libfreetype-dev fontconfig slurm-wlm munge parallel
   bsdutils
 )
 

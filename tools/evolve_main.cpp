@@ -8,9 +8,17 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "behaviour/genome_file.h"
+#include "behaviour/history_picture.h"
+#include "behaviour/run_record.h"
+#include "chart/output.h"
+#include "genetics/weight_file.h"
 #include "params/params.h"
 #include "startup/startup.h"
 #include "tools/command_line.h"
@@ -42,6 +50,8 @@ struct Options {
   std::string movieGenerations = "last";
   int movieEvery = 1;
   bool movieSensors = false;
+  std::string behaviour;
+  std::string bestGenomes;
 };
 
 // False when the text did not reach the stream; errno says why.
@@ -80,6 +90,38 @@ int Lost(const std::string& file, const std::string& why) {
   return kFailed;
 }
 
+// The line refusing --behaviour and --best-genomes, or "". A file the run
+// writes must not be named twice, nor be the run's own weight file.
+std::string CheckRecordOptions(const Options& opt) {
+  if (opt.behaviour.empty() && opt.bestGenomes.empty()) return "";
+  if (!opt.behaviour.empty() && PictureFormatOf(opt.behaviour) == PictureFormat::kUnknown)
+    return "--behaviour " + opt.behaviour + ": the picture's name must end in .png or .svg";
+  if (!opt.behaviour.empty() && opt.generations < 1) return "--behaviour needs at least one generation";
+  const std::vector<std::pair<std::string, std::string>> outputs = {
+      {"--csv", opt.csv},
+      {"--picture", opt.picture},
+      {"--movie", opt.movie},
+      {"--behaviour", opt.behaviour},
+      {"--behaviour's numbers", opt.behaviour.empty() ? "" : HistoryCsvPath(opt.behaviour)},
+      {"--best-genomes", opt.bestGenomes},
+      {"the run's weight file", kWeightFileName},
+  };
+  auto same = [](const std::string& a, const std::string& b) {
+    std::error_code ignored;
+    return std::filesystem::weakly_canonical(std::filesystem::absolute(a, ignored), ignored) ==
+           std::filesystem::weakly_canonical(std::filesystem::absolute(b, ignored), ignored);
+  };
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      const bool mine = outputs[i].first.starts_with("--b") || outputs[j].first.starts_with("--b");
+      if (mine && !outputs[i].second.empty() && !outputs[j].second.empty() &&
+          same(outputs[i].second, outputs[j].second))
+        return outputs[i].first + " and " + outputs[j].first + " both name " + outputs[j].second;
+    }
+  }
+  return "";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,6 +142,12 @@ int main(int argc, char** argv) {
       ->needs(movieOption);
   app.add_option("--movie-every", opt.movieEvery, "a frame every K-th tick (default 1)")->needs(movieOption);
   app.add_flag("--movie-sensors", opt.movieSensors, "the sensor line in the movie, as after V")->needs(movieOption);
+  app.add_option("--behaviour", opt.behaviour,
+                 "after the run, draw what each generation's best network does, as FILE.png or FILE.svg, and "
+                 "its numbers as FILE.csv");
+  app.add_option("--best-genomes", opt.bestGenomes,
+                 "after the run, write each generation's best genome to this file, one a generation, in the "
+                 "format of AllWeights.bin");
   app.set_version_flag("--version", std::string("vexlora-evolve ") + VEXLORA_VERSION, "print the version and exit");
   if (const auto done = ParseCommandLine(app, argc, argv, Fail)) return *done;
 #ifndef VEXLORA_HAVE_RENDER
@@ -113,6 +161,8 @@ int main(int argc, char** argv) {
 #else
   if (!opt.movie.empty()) return Fail("--movie needs the drawing, which this build does not have");
 #endif
+
+  if (const std::string line = CheckRecordOptions(opt); !line.empty()) return Fail(line);
 
   if (const auto problem = LoadStartupParams(opt.params)) {
     if (problem->why.empty()) return Fail(problem->message);
@@ -138,6 +188,8 @@ int main(int argc, char** argv) {
   Simulation run(seed);
   World& world = run.world();
   world.bFastMode = true;
+  std::optional<RunRecorder> recorder;
+  if (!opt.behaviour.empty() || !opt.bestGenomes.empty()) recorder.emplace(world, opt.generations);
 
   const bool progress = !opt.quiet && isatty(STDERR_FILENO);
   const auto start = std::chrono::steady_clock::now();
@@ -154,10 +206,12 @@ int main(int argc, char** argv) {
 #ifdef VEXLORA_HAVE_MOVIE
     movie.BeforeUpdate(world);
 #endif
+    if (recorder) recorder->BeforeUpdate(world);
     if (!world.Update()) {
       status = kFailed;
       break;
     }
+    if (recorder) recorder->AfterUpdate(world);
 #ifdef VEXLORA_HAVE_MOVIE
     movie.AfterUpdate(world);
 #endif
@@ -180,6 +234,22 @@ int main(int argc, char** argv) {
     status = kFailed;
   }
 #endif
+
+  if (status == 0 && !opt.bestGenomes.empty()) {
+    if (std::string why; !WriteWhole(opt.bestGenomes, GenomeFileBytes(recorder->History().best), &why)) {
+      std::fprintf(stderr, "vexlora-evolve: %s\n", why.c_str());
+      return kFailed;
+    }
+  }
+  if (status == 0 && !opt.behaviour.empty()) {
+    const std::string caption = "seed " + std::to_string(seed) + ", " + std::to_string(opt.generations) +
+                                (opt.generations == 1 ? " generation" : " generations") + ", " + opt.params;
+    // A copy of a critter's network: the run's shape, without drawing a weight.
+    if (std::string why; !WriteHistoryPicture(recorder->History(), world.vecCritters[0].Net, caption, opt.behaviour, &why)) {
+      std::fprintf(stderr, "vexlora-evolve: %s\n", why.c_str());
+      return kFailed;
+    }
+  }
 
 #ifdef VEXLORA_HAVE_RENDER
   if (status == 0 && !opt.picture.empty()) {

@@ -21,7 +21,7 @@ CONFIGURED=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$BUILD/CMakeCache.txt")
 DESTDIR="$STAGE" timeout 50 cmake --install "$BUILD" > "$LOG" 2>&1 || { cat "$LOG" >&2; fail "cmake --install failed"; }
 rm -rf "$PREFIX" && ln -s "$STAGE$CONFIGURED" "$PREFIX"
 
-for f in bin/vexlora bin/vexlora-evolve bin/vexlora-desktop; do
+for f in bin/vexlora bin/vexlora-evolve bin/vexlora-inspect bin/vexlora-desktop; do
   [ -x "$PREFIX/$f" ] || fail "$f is not installed as a program"
 done
 for f in share/vexlora/params.ini share/applications/vexlora.desktop \

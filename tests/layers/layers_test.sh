@@ -10,11 +10,11 @@ src=$1
 # layer number of each folder; folders on one layer may not use each other.
 declare -A layer=(
   [common]=0 [params]=1 [geometry]=2 [log]=3 [critter]=4 [genetics]=5 [world]=6 [startup]=7  # the core
-  [render]=8 [movie]=9                                                                    # drawing
-  [sweep]=8                                                                               # experiments
-  [app]=10 [tools]=10                                                                     # the programs
-  [support]=11                                                                            # test helpers
-  [tests]=12 [bench]=12
+  [font]=8 [render]=9 [chart]=9 [movie]=10                                                # drawing
+  [sweep]=10 [behaviour]=10                                                               # experiments, pictures
+  [app]=11 [tools]=11                                                                     # the programs
+  [support]=12                                                                            # test helpers
+  [tests]=13 [bench]=13
 )
 # support/ is plain standard library, like the core.
 declare -A alone=([support]=1)

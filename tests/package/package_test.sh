@@ -43,7 +43,7 @@ echo "== $deb, $(stat -c %s "$build/$deb") bytes"
 dpkg-deb -f "$build/$deb" Package Version Architecture Section Maintainer Installed-Size Depends
 depends=$(dpkg-deb -f "$build/$deb" Depends)
 # Found by dpkg-shlibdeps from the programs' own libraries, not listed by hand.
-for lib in libc6 libstdc++6 libsdl2-2.0-0 libsdl2-ttf-2.0-0 libsdl2-image-2.0-0; do
+for lib in libc6 libstdc++6 libsdl2-2.0-0 libsdl2-ttf-2.0-0 libsdl2-image-2.0-0 libcairo2 libfreetype6; do
   [[ "$depends" == *"$lib "* ]] || fail "Depends lacks $lib: $depends"
 done
 
@@ -90,6 +90,16 @@ mkdir "$scratch/run"
 cmp "$scratch/run/run.csv" "$source/tests/golden/default-seed1-20.csv" ||
   fail "the installed vexlora-evolve differs from tests/golden/default-seed1-20.csv"
 echo "vexlora-evolve --seed 1 --generations 20: the golden CSV"
+
+# The pictures of what the networks learned, from the installed programs.
+[ "$(vexlora-inspect --version)" = "vexlora-inspect $version" ] || fail "vexlora-inspect --version printed '$(vexlora-inspect --version)'"
+(cd "$scratch/run" && vexlora-evolve --quiet --seed 1 --generations 3 --behaviour learned.png --best-genomes best.bin \
+   > /dev/null 2> run.err && vexlora-inspect best.bin --genome 2 > inspect.out 2>&1) ||
+  { cat "$scratch/run/run.err" "$scratch/run/inspect.out" 2>/dev/null; fail "the installed vexlora-evolve --behaviour or vexlora-inspect failed"; }
+for f in learned.png learned.csv best.png; do
+  [ -s "$scratch/run/$f" ] || fail "the installed programs wrote no $f"
+done
+echo "vexlora-evolve --behaviour and vexlora-inspect: pictures written"
 
 # The menu's launcher sets up the user's folder from the installed default,
 # then the window program says it has no display.

@@ -25,8 +25,8 @@ string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
 
 get_filename_component(input_name "${INPUT}" NAME)
 file(WRITE "${OUTPUT}.tmp"
-  "// Generated from ${input_name} by render/embed_font.cmake. Do not edit.\n"
-  "#include <cstddef>\n\n"
+  "// Generated from ${input_name} by font/embed_font.cmake. Do not edit.\n"
+  "#include \"font/embedded_fonts.h\"\n\n"
   "extern const unsigned char ${SYMBOL}[${byte_count}] = {\n${bytes}\n};\n"
   "extern const std::size_t ${SYMBOL}Size = ${byte_count};\n")
 file(RENAME "${OUTPUT}.tmp" "${OUTPUT}")
