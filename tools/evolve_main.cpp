@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
   app.add_option("--csv", opt.csv, "write the CSV to this file instead of standard output");
   app.add_option("--picture", opt.picture, "write the statistics panel after the last generation as a PNG");
   app.add_flag("--quiet", opt.quiet, "no progress bar");
+#ifdef VEXLORA_HAVE_MOVIE
   CLI::Option* movieOption =
       app.add_option("--movie", opt.movie, "record the arena of chosen generations as an animated GIF");
   app.add_option("--movie-generations", opt.movieGenerations,
@@ -100,6 +101,11 @@ int main(int argc, char** argv) {
       ->needs(movieOption);
   app.add_option("--movie-every", opt.movieEvery, "a frame every K-th tick (default 1)")->needs(movieOption);
   app.add_flag("--movie-sensors", opt.movieSensors, "the sensor line in the movie, as after V")->needs(movieOption);
+#else
+  // Builds without giflib (the web build, or one without the drawing) leave
+  // the movie options out, and say so.
+  app.footer("Not in this build: --movie, --movie-generations, --movie-every and --movie-sensors (they need giflib).");
+#endif
   app.set_version_flag("--version", std::string("vexlora-evolve ") + VEXLORA_VERSION, "print the version and exit");
   if (const auto done = ParseCommandLine(app, argc, argv, Fail)) return *done;
 #ifndef VEXLORA_HAVE_RENDER
@@ -110,8 +116,6 @@ int main(int argc, char** argv) {
   const MovieOptions movieOptions{opt.movie, opt.movieGenerations, opt.movieEvery, opt.movieSensors};
   if (const std::string line = ArenaMovie::Check(movieOptions, opt.generations); !opt.movie.empty() && !line.empty())
     return Fail(line);
-#else
-  if (!opt.movie.empty()) return Fail("--movie needs the drawing, which this build does not have");
 #endif
 
   if (const auto problem = LoadStartupParams(opt.params)) {

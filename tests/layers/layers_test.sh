@@ -12,7 +12,7 @@ declare -A layer=(
   [common]=0 [params]=1 [geometry]=2 [log]=3 [critter]=4 [genetics]=5 [world]=6 [startup]=7  # the core
   [render]=8 [movie]=9                                                                    # drawing
   [sweep]=8                                                                               # experiments
-  [app]=10 [tools]=10                                                                     # the programs
+  [app]=10 [tools]=10 [web]=10                                                            # the programs
   [support]=11                                                                            # test helpers
   [tests]=12 [bench]=12
 )
