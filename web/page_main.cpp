@@ -31,7 +31,6 @@ struct Page {
   std::array<std::uint8_t, Surface::kWidth * Surface::kHeight * 4> rgba{};
   TickClock clock;
   std::string message;
-  bool failed = false;
 };
 
 Page& ThePage() {
@@ -47,7 +46,8 @@ void KeepMessage(void*, const char* text, const char*) { ThePage().message = tex
 int Tick(Page& page) {
   World& world = page.run->world();
   if (!world.Update()) {
-    page.failed = true;
+    // The run ends here, as the window's does: its log gets its footer.
+    page.run.reset();
     return kFailed;
   }
   if (!world.bFastMode || !world.bDrawnThisGeneration) {
@@ -58,7 +58,7 @@ int Tick(Page& page) {
   return 0;
 }
 
-bool Running(const Page& page) { return page.run != nullptr && !page.failed; }
+bool Running(const Page& page) { return page.run != nullptr; }
 
 }  // namespace
 
@@ -91,7 +91,6 @@ EMSCRIPTEN_KEEPALIVE int vx_load_params(const char* directory, const char* name)
 EMSCRIPTEN_KEEPALIVE void vx_start(std::uint32_t seed, double nowMs) {
   Page& page = ThePage();
   page.run.reset();
-  page.failed = false;
   page.message.clear();
   page.run = std::make_unique<Simulation>(seed);
   page.clock.Start(Params.FrameRate, nowMs);
@@ -107,7 +106,7 @@ EMSCRIPTEN_KEEPALIVE int vx_frame(double nowMs) {
   Page& page = ThePage();
   if (!Running(page) || page.run->world().bFastMode) return 0;
   int result = 0;
-  for (int n = page.clock.Due(nowMs); n > 0 && !page.failed; --n) result |= Tick(page);
+  for (int n = page.clock.Due(nowMs); n > 0 && Running(page); --n) result |= Tick(page);
   return result;
 }
 

@@ -45,7 +45,7 @@ export async function launch() {
     executablePath: CHROMIUM,
     args: ['--no-sandbox', '--headless=new', '--disable-gpu', '--disable-background-networking',
            '--disable-component-update', '--disable-sync', '--no-first-run', `--user-data-dir=${profile}`],
-    defaultViewport: { width: 1100, height: 620 },
+    defaultViewport: { width: 1060, height: 680 },
   });
   const close = browser.close.bind(browser);
   browser.close = async () => {

@@ -177,6 +177,12 @@ try {
   await until('AllWeights.bin again', async () => finished(kept).includes('AllWeights.bin'));
   check(readFileSync(join(kept, 'AllWeights.bin')).equals(weights), 'AllWeights.bin is the same after the reload');
 
+  // A tick that fails stops the run with the window's message.
+  writeFileSync(join(work, 'inputs.ini'), paramsWith('InputCount', '2'));
+  await (await page.$('#params-file')).uploadFile(join(work, 'inputs.ini'));
+  const stopped = await until('the failed tick', async () => page.$eval('#problem', (e) => !e.hidden && e.textContent));
+  check(stopped.startsWith('Wrong amount of NN inputs!'), `a failed tick stops the run: "${stopped}"`);
+
   // A bad seed in the address is said, not passed over.
   await page.goto(`${server.url}?seed=-4`);
   const bad = await until('the bad seed', async () => page.$eval('#problem', (e) => !e.hidden && e.textContent));
