@@ -176,6 +176,10 @@ try {
   await page.click('#download-weights');
   await until('AllWeights.bin again', async () => finished(kept).includes('AllWeights.bin'));
   check(readFileSync(join(kept, 'AllWeights.bin')).equals(weights), 'AllWeights.bin is the same after the reload');
+  await page.click('#download-log');
+  await until('Dbg.Log', async () => finished(kept).includes('Dbg.Log'));
+  const log = readFileSync(join(kept, 'Dbg.Log'), 'utf8');
+  check(log.startsWith('Debug log') && log.includes('Time started'), 'Dbg.Log downloads, this run\'s log');
 
   // A tick that fails stops the run with the window's message.
   writeFileSync(join(work, 'inputs.ini'), paramsWith('InputCount', '2'));
