@@ -10,6 +10,7 @@
 #include "behaviour/network_drawing.h"
 #include "chart/output.h"
 #include "chart/text.h"
+#include "common/whole_file.h"
 #include "params/params.h"
 
 namespace {

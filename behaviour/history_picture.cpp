@@ -13,6 +13,7 @@
 #include "chart/colour.h"
 #include "chart/output.h"
 #include "chart/text.h"
+#include "common/whole_file.h"
 
 namespace {
 

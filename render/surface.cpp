@@ -1,26 +1,13 @@
 #include "render/surface.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
-#include <SDL_ttf.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <string>
-#include <vector>
 
-#include "font/embedded_fonts.h"
+#include "render/glyph_table.h"
 
 namespace {
-
-// 13 points at SDL_ttf's 72 dpi: lines 16 pixels high, so text rows 20
-// pixels apart never touch.
-constexpr int kTextPointSize = 13;
 
 // Line walks are computed in 128 bits so that any pair of int end points,
 // however far off the surface, gives exact pixels.
@@ -70,33 +57,6 @@ void ClipSteps(std::int64_t start, int sign, std::int64_t limit, OffsetFn offset
 
 bool OnSurface(std::int64_t x, std::int64_t y) {
   return x >= 0 && x < Surface::kWidth && y >= 0 && y < Surface::kHeight;
-}
-
-TTF_Font* OpenTextFont() {
-  if (TTF_WasInit() == 0 && TTF_Init() != 0) {
-    std::fprintf(stderr, "Surface: TTF_Init failed: %s\n", TTF_GetError());
-    return nullptr;
-  }
-  SDL_RWops* rw = SDL_RWFromConstMem(kDejaVuSansFont, static_cast<int>(kDejaVuSansFontSize));
-  if (rw == nullptr) {
-    std::fprintf(stderr, "Surface: cannot read the built-in font: %s\n", SDL_GetError());
-    return nullptr;
-  }
-  TTF_Font* font = TTF_OpenFontRW(rw, 1, kTextPointSize);
-  if (font == nullptr) {
-    std::fprintf(stderr, "Surface: cannot open the built-in font: %s\n", TTF_GetError());
-  }
-  return font;
-}
-
-// Opened on first use and kept for the life of the program.
-TTF_Font* TextFont() {
-  static TTF_Font* const font = OpenTextFont();
-  return font;
-}
-
-std::uint32_t ToPixel(const SDL_Color& c) {
-  return 0xFF000000u | (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | std::uint32_t{c.b};
 }
 
 }  // namespace
@@ -184,120 +144,59 @@ void Surface::LineTo(int x, int y) {
 }
 
 void Surface::TextOut(int x, int y, std::string_view text) {
-  if (text.empty()) return;
-  TTF_Font* font = TextFont();
-  if (font == nullptr) return;
-
   // The program's texts are short lines; a longer one is cut to what the
-  // 512-pixel surface could show anyway. No heap for the copy.
-  char nulTerminated[512];
-  const std::size_t length = std::min(text.size(), sizeof nulTerminated - 1);
-  std::memcpy(nulTerminated, text.data(), length);
-  nulTerminated[length] = '\0';
-  const SDL_Color black{0, 0, 0, 255};
-  const SDL_Color white{255, 255, 255, 255};
-  SDL_Surface* glyphs = TTF_RenderUTF8_Shaded(font, nulTerminated, black, white);
-  if (glyphs == nullptr) return;
+  // 512-pixel surface could show anyway.
+  text = text.substr(0, 511);
 
-  const SDL_Palette* palette = glyphs->format->palette;
-  if (glyphs->format->BytesPerPixel == 1 && palette != nullptr && SDL_LockSurface(glyphs) == 0) {
-    std::array<std::uint32_t, 256> colours;
-    colours.fill(kWhite);
-    for (int i = 0; i < palette->ncolors && i < 256; ++i) colours[static_cast<std::size_t>(i)] = ToPixel(palette->colors[i]);
+  // The text box, laid out as SDL2_ttf lays out a line: the pen moves by
+  // whole pixels, and the box holds every glyph's bitmap box, the baseline
+  // `ascent` rows down, and the pen's end.
+  const GlyphFace& face = kGlyphFace;
+  std::int64_t pen = 0;
+  std::int64_t minX = 0;
+  std::int64_t maxX = 0;
+  std::int64_t minY = 0;
+  std::int64_t maxY = face.height;
+  for (const char c : text) {
+    const GlyphImage& g = GlyphFor(c);
+    minX = std::min(minX, pen + g.left);
+    maxX = std::max(maxX, pen + g.left + g.width);
+    minY = std::min(minY, std::int64_t{face.ascent} - g.top);
+    maxY = std::max(maxY, std::int64_t{face.ascent} - g.top + g.rows);
+    pen += g.advance;
+  }
+  maxX = std::max(maxX, pen);
+  if (maxX == minX) return;  // a box of no width is not drawn at all
 
-    // Only the part of the box that lies on the surface is copied.
-    const std::int64_t left = x;
-    const std::int64_t top = y;
-    const std::int64_t colStart = std::max<std::int64_t>(0, -left);
-    const std::int64_t colEnd = std::min<std::int64_t>(glyphs->w, kWidth - left);
-    const std::int64_t rowStart = std::max<std::int64_t>(0, -top);
-    const std::int64_t rowEnd = std::min<std::int64_t>(glyphs->h, kHeight - top);
-    const auto* source = static_cast<const std::uint8_t*>(glyphs->pixels);
-    for (std::int64_t row = rowStart; row < rowEnd; ++row) {
-      const std::uint8_t* in = source + row * glyphs->pitch;
-      std::uint32_t* out = pixels_.data() + (top + row) * kWidth;
-      for (std::int64_t col = colStart; col < colEnd; ++col) out[left + col] = colours[in[col]];
+  // The box's top-left corner lands on (x, y); the pen starts -minX to its
+  // right and the baseline lies ascent - minY rows down.
+  const std::int64_t penLeft = std::int64_t{x} - minX;
+  const std::int64_t baseline = std::int64_t{y} - minY + face.ascent;
+  const std::int64_t colStart = std::max<std::int64_t>(x, 0);
+  const std::int64_t colEnd = std::min<std::int64_t>(std::int64_t{x} + (maxX - minX), kWidth);
+  const std::int64_t rowStart = std::max<std::int64_t>(y, 0);
+  const std::int64_t rowEnd = std::min<std::int64_t>(std::int64_t{y} + (maxY - minY), kHeight);
+  if (colStart >= colEnd || rowStart >= rowEnd) return;  // wholly off the surface
+
+  // Row by row: the coverage of every glyph on the row, overlaps joined bit
+  // by bit, then each level's shade. No heap for the row.
+  std::array<std::uint8_t, kWidth> levels;
+  for (std::int64_t row = rowStart; row < rowEnd; ++row) {
+    std::fill(levels.begin() + colStart, levels.begin() + colEnd, std::uint8_t{0});
+    std::int64_t glyphPen = penLeft;
+    for (const char c : text) {
+      const GlyphImage& g = GlyphFor(c);
+      const std::int64_t glyphRow = row - (baseline - g.top);
+      const std::int64_t glyphLeft = glyphPen + g.left;
+      glyphPen += g.advance;
+      if (glyphRow < 0 || glyphRow >= g.rows) continue;
+      const std::uint8_t* coverage = kGlyphCoverage + g.coverage + glyphRow * g.width;
+      const std::int64_t from = std::max(colStart, glyphLeft);
+      const std::int64_t to = std::min(colEnd, glyphLeft + g.width);
+      for (std::int64_t col = from; col < to; ++col) levels[static_cast<std::size_t>(col)] |= coverage[col - glyphLeft];
     }
-    SDL_UnlockSurface(glyphs);
+    std::uint32_t* out = pixels_.data() + row * kWidth;
+    for (std::int64_t col = colStart; col < colEnd; ++col) out[col] = face.shades[levels[static_cast<std::size_t>(col)]];
   }
-  SDL_FreeSurface(glyphs);
 }
 
-namespace {
-
-// An SDL stream that appends to a byte vector, so a PNG is encoded whole
-// before any of it goes to its file.
-SDL_RWops* GrowingBytes(std::vector<std::uint8_t>& bytes) {
-  SDL_RWops* rw = SDL_AllocRW();
-  if (rw == nullptr) return nullptr;
-  rw->type = SDL_RWOPS_UNKNOWN;
-  rw->hidden.unknown.data1 = &bytes;
-  rw->size = [](SDL_RWops* self) -> Sint64 {
-    return static_cast<Sint64>(static_cast<std::vector<std::uint8_t>*>(self->hidden.unknown.data1)->size());
-  };
-  rw->seek = [](SDL_RWops*, Sint64, int) -> Sint64 { return -1; };
-  rw->read = [](SDL_RWops*, void*, size_t, size_t) -> size_t { return 0; };
-  rw->write = [](SDL_RWops* self, const void* data, size_t size, size_t count) -> size_t {
-    auto* out = static_cast<std::vector<std::uint8_t>*>(self->hidden.unknown.data1);
-    const auto* first = static_cast<const std::uint8_t*>(data);
-    out->insert(out->end(), first, first + size * count);
-    return count;
-  };
-  rw->close = [](SDL_RWops* self) -> int {
-    SDL_FreeRW(self);
-    return 0;
-  };
-  return rw;
-}
-
-bool Failed(std::string* why, const std::string& reason) {
-  if (why) *why = reason;
-  return false;
-}
-
-}  // namespace
-
-bool Surface::SavePng(const std::string& path, std::string* why) const {
-  // SDL only reads the pixels while saving; the cast does not lead to writes.
-  SDL_Surface* wrapped = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(pixels_.data()), kWidth,
-                                                            kHeight, 32, PitchBytes(), SDL_PIXELFORMAT_ARGB8888);
-  if (wrapped == nullptr) return Failed(why, SDL_GetError());
-  std::vector<std::uint8_t> png;
-  SDL_RWops* sink = GrowingBytes(png);
-  const bool encoded = sink != nullptr && IMG_SavePNG_RW(wrapped, sink, 1) == 0;
-  SDL_FreeSurface(wrapped);
-  if (!encoded) return Failed(why, SDL_GetError());
-
-  // Every step of the write is checked: a full disk shows only at the flush
-  // or the close.
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return Failed(why, std::strerror(errno));
-  int error = std::fwrite(png.data(), 1, png.size(), file) == png.size() ? 0 : errno;
-  if (error == 0 && std::fflush(file) != 0) error = errno;
-  if (std::fclose(file) != 0 && error == 0) error = errno;
-  if (error != 0) return Failed(why, std::strerror(error));
-  return true;
-}
-
-bool LoadPngPixels(const std::string& path, std::vector<std::uint32_t>& pixels, int& w, int& h) {
-  SDL_Surface* loaded = IMG_Load(path.c_str());
-  if (loaded == nullptr) return false;
-  SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
-  SDL_FreeSurface(loaded);
-  if (argb == nullptr) return false;
-  if (SDL_LockSurface(argb) != 0) {
-    SDL_FreeSurface(argb);
-    return false;
-  }
-  w = argb->w;
-  h = argb->h;
-  pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-  const auto* source = static_cast<const std::uint8_t*>(argb->pixels);
-  for (int row = 0; row < h; ++row) {
-    const auto* in = reinterpret_cast<const std::uint32_t*>(source + static_cast<std::ptrdiff_t>(row) * argb->pitch);
-    std::copy(in, in + w, pixels.begin() + static_cast<std::ptrdiff_t>(row) * w);
-  }
-  SDL_UnlockSurface(argb);
-  SDL_FreeSurface(argb);
-  return true;
-}

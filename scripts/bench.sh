@@ -5,7 +5,8 @@
 # against the arithmetic floor of a step), then times
 # `vexlora-evolve --generations 200` on the default params.ini, and what
 # recording a generation as a GIF costs (vexlora-movie-bench, on every core:
-# its encoding runs on threads).
+# its encoding runs on threads), the sweep's throughput, and the web page's
+# fast mode in headless chromium against vexlora-evolve (build-bench-web/).
 #
 #   scripts/bench.sh                              everything
 #   scripts/bench.sh --benchmark_filter=Tick      more benchmark options
@@ -60,3 +61,12 @@ echo
 cmake --build "$build" --target vexlora-sweep -j "$(nproc)"
 echo
 scripts/bench-sweep.sh "$build"
+
+# The web edition: fast mode in headless chromium against vexlora-evolve on
+# the same seed and generations, turn about (neither pinned: the browser
+# runs several processes); the site's files raw and compressed; the first
+# frame after the page is asked for.
+VEXLORA_WEB_BUILD_DIR=build-bench-web scripts/web.sh --build > /dev/null
+echo
+echo "The web page (build-bench-web/site) in headless chromium:"
+node tests/web/page_bench.mjs build-bench-web/site "$build/tools/vexlora-evolve" . 300 5

@@ -12,19 +12,31 @@ packages=(
   scdoc man-db dpkg-dev fakeroot file lintian appstream
   libcairo2-dev libfreetype-dev fontconfig slurm-wlm munge parallel
   bsdutils
+  emscripten node-acorn libstb-dev chromium python3
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# node and npm may come from Debian or from elsewhere (NodeSource's nodejs
+# brings its own npm).
+command -v node > /dev/null || missing+=(nodejs)
+command -v npm > /dev/null || missing+=(npm)
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "Installing: ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The web page's tests drive chromium with puppeteer-core, from npm, at the
+# versions tests/web/package-lock.json pins, into tests/web/node_modules.
+web_tests=$(cd "$(dirname "$0")/../tests/web" && pwd)
+if ! cmp -s "$web_tests/package-lock.json" "$web_tests/node_modules/.vexlora-package-lock.json"; then
+  echo "Installing the web tests' npm packages (npm ci in tests/web)"
+  (cd "$web_tests" && npm ci --no-audit --no-fund --loglevel=error)
+  cp "$web_tests/package-lock.json" "$web_tests/node_modules/.vexlora-package-lock.json"
+fi

@@ -5,9 +5,9 @@
 # with the headless runner's golden result also checked at -O0.
 #
 #   scripts/test.sh            the whole run, as CI runs it
-#   scripts/test.sh --quick    while developing: the -O2 build and every test
-#                              but the sanitizer build, the fuzzing and the
-#                              crash, long and package labels
+#   scripts/test.sh --quick    while developing: the -O2 build (and the web
+#                              build) and every test but the sanitizer build,
+#                              the fuzzing and the crash, long and package labels
 #
 # Its builds live in build-test* directories of their own, so its settings
 # (warnings as errors, sanitizers) never reach scripts/run.sh's or
@@ -43,12 +43,17 @@ if [ "$quick" -eq 0 ]; then
   scripts/fuzz.sh
 fi
 
+# The web edition (em++), in its own build: its tests run with the -O2
+# build's below (label web): vexlora-evolve under node, the page in chromium.
+VEXLORA_WEB_BUILD_DIR=build-test-web VEXLORA_WERROR=ON scripts/web.sh --build
+
 # The main build (-O2) with every test, benchmark and both programs; it also
 # builds the headless runner at -O0 from the same sources for the golden check.
 # Installing to /usr, it makes the Debian package, which the package test
 # builds, installs, runs and purges.
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLORA_WERROR=ON -DVEXLORA_WINDOW=ON \
-  -DVEXLORA_BENCH=ON -DVEXLORA_GOLDEN_O0=ON -DCMAKE_INSTALL_PREFIX=/usr > /dev/null
+  -DVEXLORA_BENCH=ON -DVEXLORA_GOLDEN_O0=ON -DCMAKE_INSTALL_PREFIX=/usr -DVEXLORA_WEB_BUILD="$root/build-test-web" \
+  > /dev/null
 cmake --build build-test -j "$jobs"
 
 cd build-test

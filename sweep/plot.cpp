@@ -11,6 +11,7 @@
 #include "chart/output.h"
 #include "chart/panel.h"
 #include "chart/text.h"
+#include "common/whole_file.h"
 
 namespace {
 

@@ -15,9 +15,8 @@
 #include <vector>
 
 #include "behaviour/genome_file.h"
-#include "behaviour/history_picture.h"
 #include "behaviour/run_record.h"
-#include "chart/output.h"
+#include "common/whole_file.h"
 #include "genetics/weight_file.h"
 #include "params/params.h"
 #include "startup/startup.h"
@@ -31,6 +30,10 @@
 #endif
 #ifdef VEXLORA_HAVE_MOVIE
 #include "movie/arena_movie.h"
+#endif
+#ifdef VEXLORA_HAVE_CHARTS
+#include "behaviour/history_picture.h"
+#include "chart/output.h"
 #endif
 
 namespace {
@@ -94,15 +97,20 @@ int Lost(const std::string& file, const std::string& why) {
 // writes must not be named twice, nor be the run's own weight file.
 std::string CheckRecordOptions(const Options& opt) {
   if (opt.behaviour.empty() && opt.bestGenomes.empty()) return "";
+#ifdef VEXLORA_HAVE_CHARTS
   if (!opt.behaviour.empty() && PictureFormatOf(opt.behaviour) == PictureFormat::kUnknown)
     return "--behaviour " + opt.behaviour + ": the picture's name must end in .png or .svg";
   if (!opt.behaviour.empty() && opt.generations < 1) return "--behaviour needs at least one generation";
+  const std::string behaviourNumbers = opt.behaviour.empty() ? "" : HistoryCsvPath(opt.behaviour);
+#else
+  const std::string behaviourNumbers;
+#endif
   const std::vector<std::pair<std::string, std::string>> outputs = {
       {"--csv", opt.csv},
       {"--picture", opt.picture},
       {"--movie", opt.movie},
       {"--behaviour", opt.behaviour},
-      {"--behaviour's numbers", opt.behaviour.empty() ? "" : HistoryCsvPath(opt.behaviour)},
+      {"--behaviour's numbers", behaviourNumbers},
       {"--best-genomes", opt.bestGenomes},
       {"the run's weight file", kWeightFileName},
   };
@@ -135,6 +143,7 @@ int main(int argc, char** argv) {
   app.add_option("--csv", opt.csv, "write the CSV to this file instead of standard output");
   app.add_option("--picture", opt.picture, "write the statistics panel after the last generation as a PNG");
   app.add_flag("--quiet", opt.quiet, "no progress bar");
+#ifdef VEXLORA_HAVE_MOVIE
   CLI::Option* movieOption =
       app.add_option("--movie", opt.movie, "record the arena of chosen generations as an animated GIF");
   app.add_option("--movie-generations", opt.movieGenerations,
@@ -142,12 +151,24 @@ int main(int argc, char** argv) {
       ->needs(movieOption);
   app.add_option("--movie-every", opt.movieEvery, "a frame every K-th tick (default 1)")->needs(movieOption);
   app.add_flag("--movie-sensors", opt.movieSensors, "the sensor line in the movie, as after V")->needs(movieOption);
+#endif
+#ifdef VEXLORA_HAVE_CHARTS
   app.add_option("--behaviour", opt.behaviour,
                  "after the run, draw what each generation's best network does, as FILE.png or FILE.svg, and "
                  "its numbers as FILE.csv");
+#endif
   app.add_option("--best-genomes", opt.bestGenomes,
                  "after the run, write each generation's best genome to this file, one a generation, in the "
                  "format of AllWeights.bin");
+  // Builds without giflib or cairo (the web build) leave those options out, and say so.
+  std::string missing;
+#ifndef VEXLORA_HAVE_MOVIE
+  missing += " --movie, --movie-generations, --movie-every and --movie-sensors (they need giflib)";
+#endif
+#ifndef VEXLORA_HAVE_CHARTS
+  missing += std::string(missing.empty() ? "" : ";") + " --behaviour (it needs cairo)";
+#endif
+  if (!missing.empty()) app.footer("Not in this build:" + missing + ".");
   app.set_version_flag("--version", std::string("vexlora-evolve ") + VEXLORA_VERSION, "print the version and exit");
   if (const auto done = ParseCommandLine(app, argc, argv, Fail)) return *done;
 #ifndef VEXLORA_HAVE_RENDER
@@ -158,8 +179,6 @@ int main(int argc, char** argv) {
   const MovieOptions movieOptions{opt.movie, opt.movieGenerations, opt.movieEvery, opt.movieSensors};
   if (const std::string line = ArenaMovie::Check(movieOptions, opt.generations); !opt.movie.empty() && !line.empty())
     return Fail(line);
-#else
-  if (!opt.movie.empty()) return Fail("--movie needs the drawing, which this build does not have");
 #endif
 
   if (const std::string line = CheckRecordOptions(opt); !line.empty()) return Fail(line);
@@ -241,6 +260,7 @@ int main(int argc, char** argv) {
       return kFailed;
     }
   }
+#ifdef VEXLORA_HAVE_CHARTS
   if (status == 0 && !opt.behaviour.empty()) {
     const std::string caption = "seed " + std::to_string(seed) + ", " + std::to_string(opt.generations) +
                                 (opt.generations == 1 ? " generation" : " generations") + ", " + opt.params;
@@ -250,6 +270,7 @@ int main(int argc, char** argv) {
       return kFailed;
     }
   }
+#endif
 
 #ifdef VEXLORA_HAVE_RENDER
   if (status == 0 && !opt.picture.empty()) {

@@ -12,7 +12,7 @@ declare -A layer=(
   [common]=0 [params]=1 [geometry]=2 [log]=3 [critter]=4 [genetics]=5 [world]=6 [startup]=7  # the core
   [font]=8 [render]=9 [chart]=9 [movie]=10                                                # drawing
   [sweep]=10 [behaviour]=10                                                               # experiments, pictures
-  [app]=11 [tools]=11                                                                     # the programs
+  [app]=11 [tools]=11 [web]=11                                                            # the programs
   [support]=12                                                                            # test helpers
   [tests]=13 [bench]=13
 )

@@ -43,7 +43,7 @@ echo "== $deb, $(stat -c %s "$build/$deb") bytes"
 dpkg-deb -f "$build/$deb" Package Version Architecture Section Maintainer Installed-Size Depends
 depends=$(dpkg-deb -f "$build/$deb" Depends)
 # Found by dpkg-shlibdeps from the programs' own libraries, not listed by hand.
-for lib in libc6 libstdc++6 libsdl2-2.0-0 libsdl2-ttf-2.0-0 libsdl2-image-2.0-0 libcairo2 libfreetype6; do
+for lib in libc6 libstdc++6 libsdl2-2.0-0 libsdl2-image-2.0-0 libcairo2 libfreetype6; do
   [[ "$depends" == *"$lib "* ]] || fail "Depends lacks $lib: $depends"
 done
 
