@@ -7,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "sweep/layout.h"
+#include "sweep/experiment_dir.h"
 
 namespace fs = std::filesystem;
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "sweep/layout.h"
+#include "sweep/experiment_dir.h"
 #include "sweep/task.h"
 
 #if __has_include("sweep/plot.h")

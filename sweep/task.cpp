@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "sweep/child.h"
-#include "sweep/layout.h"
+#include "sweep/experiment_dir.h"
 
 namespace fs = std::filesystem;
 

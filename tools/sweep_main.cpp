@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "sweep/child.h"
-#include "sweep/layout.h"
+#include "sweep/experiment_dir.h"
 #include "sweep/plan.h"
 #include "sweep/scheduler.h"
 #include "sweep/slurm.h"

@@ -1,4 +1,4 @@
-#include "sweep/layout.h"
+#include "sweep/experiment_dir.h"
 
 #include <fcntl.h>
 #include <unistd.h>
