@@ -11,18 +11,11 @@
 #include <sstream>
 #include <vector>
 
+#include "sweep/file_io.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-bool ReadText(const std::string& path, std::string* text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  *text = s.str();
-  return true;
-}
 
 std::vector<std::string> SplitLine(const std::string& line) {
   std::vector<std::string> cells;
@@ -110,31 +103,6 @@ DirState InspectDir(const std::string& dir) {
   return DirState::kOther;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* why) {
-  const std::string temporary = path + ".part";
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    *why = "cannot write " + temporary + " (" + std::strerror(errno) + ")";
-    return false;
-  }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      *why = "cannot write " + temporary + " (" + std::strerror(errno) + ")";
-      close(fd);
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (close(fd) != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    *why = "cannot write " + path + " (" + std::strerror(errno) + ")";
-    return false;
-  }
-  return true;
-}
-
 bool WritePlan(const std::string& dir, const Plan& plan, std::string* why) {
   const fs::path target = Normal(dir);
   const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -156,15 +124,18 @@ bool WritePlan(const std::string& dir, const Plan& plan, std::string* why) {
     if (!WriteFileAtomically(VariantParamsPath(staging.string(), static_cast<int>(v)), plan.variantParams[v], &reason))
       return fail(reason);
   }
-  if (!plan.weights.empty() && !fs::copy_file(plan.weights, StartWeightsPath(staging.string()), ec))
-    return fail("cannot copy " + plan.weights + " (" + ec.message() + ")");
+  if (!plan.weights.empty() && !CopyFileDurably(plan.weights, StartWeightsPath(staging.string()), &reason))
+    return fail(reason);
+  // Every name of the plan is on disk before the plan takes its own.
   if (!WriteFileAtomically((staging / "variants.csv").string(), VariantsCsv(plan), &reason) ||
-      !WriteFileAtomically((staging / "tasks.csv").string(), TasksCsv(plan), &reason))
+      !WriteFileAtomically((staging / "tasks.csv").string(), TasksCsv(plan), &reason) ||
+      !SyncDirectory((staging / "variants").string(), &reason) || !SyncDirectory((staging / "runs").string(), &reason) ||
+      !SyncDirectory(staging.string(), &reason))
     return fail(reason);
   // An empty DIR is replaced by the rename; a missing one appears whole.
   if (std::rename(staging.c_str(), target.c_str()) != 0)
     return fail("cannot create " + target.string() + " (" + std::strerror(errno) + ")");
-  return true;
+  return SyncDirectory(parent.string(), why);
 }
 
 bool ReadPlan(const std::string& dir, Plan* plan, std::string* why) {
@@ -172,7 +143,8 @@ bool ReadPlan(const std::string& dir, Plan* plan, std::string* why) {
   std::string variantsText, tasksText;
   const std::string variantsPath = (fs::path(dir) / "variants.csv").string();
   const std::string tasksPath = (fs::path(dir) / "tasks.csv").string();
-  if (!ReadText(variantsPath, &variantsText) || !ReadText(tasksPath, &tasksText)) {
+  std::string reason;
+  if (!ReadWholeFile(variantsPath, &variantsText, &reason) || !ReadWholeFile(tasksPath, &tasksText, &reason)) {
     *why = dir + " holds no sweep plan (variants.csv and tasks.csv)";
     return false;
   }
@@ -195,7 +167,7 @@ bool ReadPlan(const std::string& dir, Plan* plan, std::string* why) {
     }
     plan->variantValues.emplace_back(cells.begin() + 1, cells.end());
     std::string params;
-    if (!ReadText(VariantParamsPath(dir, static_cast<int>(i - 1)), &params)) {
+    if (!ReadWholeFile(VariantParamsPath(dir, static_cast<int>(i - 1)), &params, &reason)) {
       *why = "cannot read " + VariantParamsPath(dir, static_cast<int>(i - 1));
       return false;
     }
@@ -274,7 +246,7 @@ RunState ReadRunState(const std::string& dir, int task, int* exitStatus) {
   std::error_code ec;
   if (fs::is_regular_file(run / "run.csv", ec)) return RunState::kDone;
   std::string text;
-  if (ReadText((run / "exit-status").string(), &text)) {
+  if (std::string reason; ReadWholeFile((run / "exit-status").string(), &text, &reason)) {
     *exitStatus = std::atoi(text.c_str());
     return RunState::kFailed;
   }

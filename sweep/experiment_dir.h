@@ -21,8 +21,9 @@ std::string RunDir(const std::string& dir, int task);
 enum class DirState { kMissing, kEmpty, kPlan, kOther };
 DirState InspectDir(const std::string& dir);
 
-// Writes the whole plan beside DIR and renames it into place, so DIR is
-// either absent (or empty) or holds a whole plan. False with why.
+// Writes the whole plan beside DIR, syncs it and renames it into place, so
+// DIR is either absent (or empty) or holds a whole plan, which survives a
+// crash once this returns. False with why.
 bool WritePlan(const std::string& dir, const Plan& plan, std::string* why);
 
 // Reads the plan DIR holds; weights is DIR's copy when there is one.
@@ -36,6 +37,3 @@ std::string PlanDifference(const std::string& dir, const Plan& held, const Plan&
 // status) or nothing finished.
 enum class RunState { kDone, kFailed, kMissing };
 RunState ReadRunState(const std::string& dir, int task, int* exitStatus);
-
-// Writes a file under a temporary name and renames it into place.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* why);

@@ -13,6 +13,7 @@
 
 #include "common/regular_file.h"
 #include "params/params.h"
+#include "sweep/file_io.h"
 #include "sweep/param_names.h"
 
 namespace {
@@ -37,26 +38,6 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     if (end == std::string::npos) return parts;
     start = end + 1;
   }
-}
-
-bool ReadWhole(const std::string& path, std::string* text, std::string* why) {
-  const int fd = OpenRegularFile(path, why);
-  if (fd < 0) return false;
-  text->clear();
-  char chunk[65536];
-  for (;;) {
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      *why = std::strerror(errno);
-      close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    text->append(chunk, static_cast<std::size_t>(n));
-  }
-  close(fd);
-  return true;
 }
 
 struct Swept {
@@ -202,7 +183,7 @@ bool MakePlan(const PlanOptions& options, Plan* plan, std::string* why) {
   }
 
   std::string base;
-  if (std::string reason; !ReadWhole(options.params, &base, &reason)) {
+  if (std::string reason; !ReadWholeFile(options.params, &base, &reason)) {
     *why = "--params: cannot read " + options.params + " (" + reason + ")";
     return false;
   }

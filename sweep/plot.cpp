@@ -14,6 +14,8 @@
 #include <numbers>
 #include <regex>
 
+#include "sweep/file_io.h"
+
 namespace {
 
 // ---- Geometry of the picture, in pixels (one SVG unit each) ----
@@ -506,43 +508,6 @@ bool RenderSvg(const Layout& layout, const PlotRequest& request, std::string* sv
   return true;
 }
 
-// Writes the bytes under PATH.tmp and renames that over PATH, so PATH is
-// always absent, the old file or the whole new one. Whatever holds the
-// temporary name is removed first, never written through.
-bool WriteWhole(const std::string& path, const std::string& bytes, std::string* why) {
-  const std::string temporary = path + ".tmp";
-  auto fail = [&](const std::string& what, int error) {
-    *why = path + ": " + what + ": " + std::strerror(error);
-    return false;
-  };
-  if (unlink(temporary.c_str()) != 0 && errno != ENOENT) return fail("cannot replace " + temporary, errno);
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return fail("cannot create " + temporary, errno);
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      close(fd);
-      unlink(temporary.c_str());
-      return fail("cannot write " + temporary, error);
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (close(fd) != 0) {
-    const int error = errno;
-    unlink(temporary.c_str());
-    return fail("cannot write " + temporary, error);
-  }
-  if (rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    unlink(temporary.c_str());
-    return fail("cannot rename " + temporary + " into place", error);
-  }
-  return true;
-}
-
 }  // namespace
 
 bool WriteSummaryPlots(const PlotRequest& request, const std::string& pngPath, const std::string& svgPath,
@@ -553,5 +518,5 @@ bool WriteSummaryPlots(const PlotRequest& request, const std::string& pngPath, c
   std::string png;
   std::string svg;
   return RenderPng(layout, request, &png, why) && RenderSvg(layout, request, &svg, why) &&
-         WriteWhole(pngPath, png, why) && WriteWhole(svgPath, svg, why);
+         WriteFileAtomically(pngPath, png, why) && WriteFileAtomically(svgPath, svg, why);
 }

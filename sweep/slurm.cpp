@@ -7,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "sweep/experiment_dir.h"
+#include "sweep/file_io.h"
 
 namespace fs = std::filesystem;
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "sweep/experiment_dir.h"
+#include "sweep/file_io.h"
 #include "sweep/task.h"
 
 #if __has_include("sweep/plot.h")
@@ -33,22 +34,6 @@ struct RunValues {
   std::string lastFields;           // best_rolling ... saves of the last row, as written
   std::string firstSaveGeneration;  // empty when it never saved
 };
-
-bool ReadBytes(const std::string& path, std::string* bytes) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  bytes->clear();
-  char chunk[1 << 16];
-  for (;;) {
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      close(fd);
-      return n == 0;
-    }
-    bytes->append(chunk, static_cast<std::size_t>(n));
-  }
-}
 
 // A whole run.csv of the planned length; false for anything else.
 bool ParseRun(const std::string& bytes, int generations, RunValues* run) {
@@ -117,13 +102,13 @@ bool WriteSummary(const std::string& dir, const Plan& plan, SummaryOutcome* outc
   std::string runsCsv =
       "task,variant,seed,status,generations,best_rolling,average_rolling,composite,best_composite,wins,saves,"
       "first_save_generation\n";
-  std::string bytes;
+  std::string bytes, unread;
   for (std::size_t i = 0; i < tasks.size(); ++i) {
     const Task& t = tasks[i];
     int exitStatus = 0;
     RunState state = ReadRunState(dir, t.index, &exitStatus);
     if (state == RunState::kDone &&
-        !(ReadBytes((fs::path(RunDir(dir, t.index)) / "run.csv").string(), &bytes) &&
+        !(ReadWholeFile((fs::path(RunDir(dir, t.index)) / "run.csv").string(), &bytes, &unread) &&
           ParseRun(bytes, t.generations, &runs[i]))) {
       outcome->leftOut.push_back(TaskName(plan, t) + ": its run.csv is not whole; left out of the summary");
       state = RunState::kMissing;

@@ -13,6 +13,7 @@
 
 #include "sweep/child.h"
 #include "sweep/experiment_dir.h"
+#include "sweep/file_io.h"
 
 namespace fs = std::filesystem;
 
@@ -28,15 +29,6 @@ std::string LastLine(const std::string& path) {
   return last;
 }
 
-// The finished CSV reaches the disk before its name says it is whole.
-bool Sync(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool ok = fsync(fd) == 0;
-  close(fd);
-  return ok;
-}
-
 }  // namespace
 
 pid_t StartTask(const std::string& dir, const Plan& plan, const Task& task, const std::string& evolve,
@@ -48,6 +40,8 @@ pid_t StartTask(const std::string& dir, const Plan& plan, const Task& task, cons
     *why = "cannot make " + run.string() + " empty (" + ec.message() + ")";
     return -1;
   }
+  // The run's directory lasts as long as the run.csv it will hold.
+  if (!SyncDirectory(run.parent_path().string(), why)) return -1;
   if (!plan.weights.empty() && !fs::copy_file(plan.weights, run / "AllWeights.bin", ec)) {
     *why = "cannot copy " + plan.weights + " into " + run.string() + " (" + ec.message() + ")";
     return -1;
@@ -69,12 +63,11 @@ TaskEnd FinishTask(const std::string& dir, const Task& task, int waitStatus) {
   }
   end.status = WEXITSTATUS(waitStatus);
   if (end.status == 0) {
-    const std::string partial = (run / kPartial).string();
-    if (Sync(partial) && std::rename(partial.c_str(), (run / "run.csv").c_str()) == 0) {
+    // The finished CSV reaches the disk before its name says it is whole.
+    if (RenameDurably((run / kPartial).string(), (run / "run.csv").string(), &end.message)) {
       end.kind = TaskEnd::kDone;
       return end;
     }
-    end.message = "cannot rename " + partial + " (" + std::strerror(errno) + ")";
     end.status = 1;
   }
   end.kind = TaskEnd::kFailed;

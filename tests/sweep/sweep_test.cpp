@@ -3,7 +3,9 @@
 // nothing behind.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -181,6 +183,63 @@ TEST(Sweep, ProgressShowsOnATerminalOnly) {
   const ProgramResult quiet = onTerminal("run quiet --seeds 1-2 --params base.ini --generations 3 --quiet");
   ASSERT_EQ(quiet.status, 0) << quiet.out << quiet.err;
   EXPECT_EQ(quiet.out, "");
+}
+
+// Every file the sweep writes under a temporary name reaches the disk before
+// its rename, and the rename reaches it before the sweep goes on: strace
+// shows an fsync of the file before each rename and of its directory after.
+TEST(Sweep, EveryRenameIsSyncedBeforeAndAfter) {
+  if (std::system("command -v strace > /dev/null") != 0) {
+    if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") FAIL() << "strace is not installed";
+    GTEST_SKIP() << "strace is not installed (scripts/install-deps.sh installs it)";
+  }
+  TempDir work;
+  WriteFile(work.File("base.ini"), ScenarioText());
+  const std::string dir = (work.path() / "exp").string();
+  const std::string traced = "strace -qq -y -o " + Quote(work.File("trace")) +
+                             " -e trace=fsync,fdatasync,rename,renameat,renameat2 ";
+  // A failing variant writes exit-status too; `slurm` writes sweep.sbatch.
+  const ProgramResult r = RunProgram(work.path().string(),
+                                     traced + Sweep("run " + Quote(dir) + " --seeds 1-2 --set InputCount=1,2 "
+                                                    "--params base.ini --generations 2 --jobs 1"));
+  ASSERT_EQ(r.status, 3) << r.err;
+  const std::string runTrace = ReadFile(work.File("trace"));
+  ASSERT_EQ(RunProgram(work.path().string(), traced + Sweep("slurm " + Quote(dir))).status, 0);
+  const std::vector<std::string> lines = Lines(runTrace + ReadFile(work.File("trace")));
+
+  // fsync(3</path>) = 0 and rename("from", "to") = 0, in order.
+  auto synced = [](const std::string& line) -> std::string {
+    const std::size_t open = line.find('<'), close = line.rfind(">)");
+    if (!line.starts_with("fsync(") || open == std::string::npos || close == std::string::npos ||
+        !line.ends_with(" = 0"))
+      return "";
+    return line.substr(open + 1, close - open - 1);
+  };
+  std::set<std::string> renamedNames;
+  std::vector<std::size_t> renames;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].starts_with("rename") && lines[i].ends_with(" = 0")) renames.push_back(i);
+  for (std::size_t k = 0; k < renames.size(); ++k) {
+    const std::string& line = lines[renames[k]];
+    std::vector<std::string> quoted;
+    for (std::size_t at = line.find('"'); at != std::string::npos; at = line.find('"', line.find('"', at + 1) + 1))
+      quoted.push_back(line.substr(at + 1, line.find('"', at + 1) - at - 1));
+    ASSERT_EQ(quoted.size(), 2u) << line;
+    const std::string from = fs::weakly_canonical(quoted[0]).string();
+    const std::string to = fs::weakly_canonical(quoted[1]).string();
+    renamedNames.insert(fs::path(to).filename().string());
+    const std::size_t previous = k == 0 ? 0 : renames[k - 1];
+    const std::size_t next = k + 1 < renames.size() ? renames[k + 1] : lines.size();
+    bool fileSynced = false, directorySynced = false;
+    for (std::size_t i = previous; i < renames[k]; ++i) fileSynced = fileSynced || synced(lines[i]) == from;
+    for (std::size_t i = renames[k] + 1; i < next; ++i)
+      directorySynced = directorySynced || synced(lines[i]) == fs::path(to).parent_path().string();
+    EXPECT_TRUE(fileSynced) << "not synced before its rename: " << line;
+    EXPECT_TRUE(directorySynced) << "directory not synced after: " << line;
+  }
+  for (const char* name : {"exp", "run.csv", "exit-status", "runs.csv", "summary.csv", "summary.png", "summary.svg",
+                           "sweep.sbatch"})
+    EXPECT_TRUE(renamedNames.count(name)) << name << " was not written under a temporary name";
 }
 
 struct Refusal {
