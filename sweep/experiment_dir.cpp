@@ -241,12 +241,15 @@ std::string PlanDifference(const std::string& dir, const Plan& held, const Plan&
   return "";
 }
 
-RunState ReadRunState(const std::string& dir, int task, int* exitStatus) {
-  const fs::path run = RunDir(dir, task);
-  std::error_code ec;
-  if (fs::is_regular_file(run / "run.csv", ec)) return RunState::kDone;
-  std::string text;
-  if (std::string reason; ReadWholeFile((run / "exit-status").string(), &text, &reason)) {
+RunState ReadRunState(const std::string& dir, const Task& task, int* exitStatus, RunValues* values) {
+  const fs::path run = RunDir(dir, task.index);
+  std::string text, reason;
+  if (ReadWholeFile((run / "run.csv").string(), &text, &reason)) {
+    RunValues read;
+    if (!ParseRunCsv(text, task.generations, values ? values : &read)) return RunState::kNotWhole;
+    return RunState::kDone;
+  }
+  if (ReadWholeFile((run / "exit-status").string(), &text, &reason)) {
     *exitStatus = std::atoi(text.c_str());
     return RunState::kFailed;
   }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "sweep/plan.h"
+#include "sweep/run_csv.h"
 
 // The files of an experiment directory DIR, read by the sweep itself, by
 // every task on a cluster and by the summary:
@@ -33,7 +34,9 @@ bool ReadPlan(const std::string& dir, Plan* plan, std::string* why);
 // "--seeds: DIR has 1-3, this run asks for 1-4"; empty when they are the same.
 std::string PlanDifference(const std::string& dir, const Plan& held, const Plan& asked);
 
-// What a task's directory holds: a finished run, a failed one (with its exit
-// status) or nothing finished.
-enum class RunState { kDone, kFailed, kMissing };
-RunState ReadRunState(const std::string& dir, int task, int* exitStatus);
+// What a task's directory holds: a finished run (a whole run.csv, its values
+// read when asked for), a run.csv that is not whole, a failed run (with its
+// exit status) or nothing finished. Only kDone is finished: every other
+// state runs again.
+enum class RunState { kDone, kNotWhole, kFailed, kMissing };
+RunState ReadRunState(const std::string& dir, const Task& task, int* exitStatus, RunValues* values = nullptr);

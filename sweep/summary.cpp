@@ -23,46 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char kRunHeader[] =
-    "generation,best_fitness,worst_fitness,average_fitness,best_index,worst_index,best_rolling,average_rolling,"
-    "composite,best_composite,wins,saves";
-constexpr int kColumns = 12;
-
-// The three series the statistics follow, one value per generation.
-struct RunValues {
-  std::vector<double> bestRolling, averageRolling, composite;
-  std::string lastFields;           // best_rolling ... saves of the last row, as written
-  std::string firstSaveGeneration;  // empty when it never saved
-};
-
-// A whole run.csv of the planned length; false for anything else.
-bool ParseRun(const std::string& bytes, int generations, RunValues* run) {
-  std::size_t at = bytes.find('\n');
-  if (at == std::string::npos || bytes.compare(0, at, kRunHeader) != 0) return false;
-  ++at;
-  for (int g = 0; g < generations; ++g) {
-    const std::size_t end = bytes.find('\n', at);
-    if (end == std::string::npos) return false;
-    std::size_t cells[kColumns + 1];
-    int n = 0;
-    cells[n++] = at;
-    for (std::size_t i = at; i < end && n <= kColumns; ++i)
-      if (bytes[i] == ',') cells[n++] = i + 1;
-    if (n != kColumns) return false;
-    cells[kColumns] = end + 1;
-    const char* row = bytes.c_str();
-    if (std::atoi(row + cells[0]) != g) return false;
-    run->bestRolling.push_back(std::strtod(row + cells[6], nullptr));
-    run->averageRolling.push_back(std::strtod(row + cells[7], nullptr));
-    run->composite.push_back(std::strtod(row + cells[8], nullptr));
-    if (run->firstSaveGeneration.empty() && std::atoi(row + cells[11]) > 0)
-      run->firstSaveGeneration = bytes.substr(cells[0], cells[1] - 1 - cells[0]);
-    if (g == generations - 1) run->lastFields = bytes.substr(cells[6], end - cells[6]);
-    at = end + 1;
-  }
-  return at == bytes.size();
-}
-
 struct Statistic {
   double mean = 0.0;
   double sd = 0.0;
@@ -102,19 +62,16 @@ bool WriteSummary(const std::string& dir, const Plan& plan, SummaryOutcome* outc
   std::string runsCsv =
       "task,variant,seed,status,generations,best_rolling,average_rolling,composite,best_composite,wins,saves,"
       "first_save_generation\n";
-  std::string bytes, unread;
   for (std::size_t i = 0; i < tasks.size(); ++i) {
     const Task& t = tasks[i];
     int exitStatus = 0;
-    RunState state = ReadRunState(dir, t.index, &exitStatus);
-    if (state == RunState::kDone &&
-        !(ReadWholeFile((fs::path(RunDir(dir, t.index)) / "run.csv").string(), &bytes, &unread) &&
-          ParseRun(bytes, t.generations, &runs[i]))) {
-      outcome->leftOut.push_back(TaskName(plan, t) + ": its run.csv is not whole; left out of the summary");
-      state = RunState::kMissing;
-    }
+    const RunState state = ReadRunState(dir, t, &exitStatus, &runs[i]);
     std::string status = "done";
-    if (state == RunState::kDone) {
+    if (state == RunState::kNotWhole) {
+      status = "missing";
+      ++outcome->missing;
+      outcome->leftOut.push_back(TaskName(plan, t) + ": its run.csv is not whole; left out of the summary");
+    } else if (state == RunState::kDone) {
       finished[i] = true;
       ++outcome->done;
     } else if (state == RunState::kFailed) {

@@ -95,7 +95,7 @@ long long GenerationsWritten(const std::string& dir, const Task& task) {
 
 int RunOneTask(const std::string& dir, const Plan& plan, const Task& task, const std::string& evolve) {
   int ignored = 0;
-  if (ReadRunState(dir, task.index, &ignored) == RunState::kDone) return 0;
+  if (ReadRunState(dir, task, &ignored) == RunState::kDone) return 0;
   std::string why;
   const pid_t pid = StartTask(dir, plan, task, evolve, &why);
   if (pid < 0) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "params/params.h"
+#include "startup/run_csv.h"
 #include "startup/startup.h"
 #include "tools/command_line.h"
 #include "tools/number_option.h"
@@ -45,12 +46,7 @@ struct Options {
 };
 
 // False when the text did not reach the stream; errno says why.
-bool WriteHeader(std::FILE* out) {
-  return std::fputs(
-             "generation,best_fitness,worst_fitness,average_fitness,best_index,worst_index,best_rolling,"
-             "average_rolling,composite,best_composite,wins,saves\n",
-             out) >= 0;
-}
+bool WriteHeader(std::FILE* out) { return std::fprintf(out, "%s\n", kRunCsvHeader) >= 0; }
 
 bool WriteRow(std::FILE* out, const World& w) {
   const GeneticAlgorithm& ga = *w.pGA;

@@ -104,7 +104,7 @@ std::vector<Task> Unfinished(const std::string& dir, const Plan& plan) {
   std::vector<Task> left;
   for (const Task& t : PlanTasks(plan)) {
     int ignored = 0;
-    if (ReadRunState(dir, t.index, &ignored) != RunState::kDone) left.push_back(t);
+    if (ReadRunState(dir, t, &ignored) != RunState::kDone) left.push_back(t);
   }
   return left;
 }
