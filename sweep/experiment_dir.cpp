@@ -93,6 +93,10 @@ std::string RunDir(const std::string& dir, int task) {
   return (fs::path(dir) / "runs" / std::to_string(task)).string();
 }
 
+std::string TaskLockPath(const std::string& dir, int task) {
+  return (fs::path(dir) / "runs" / (std::to_string(task) + ".lock")).string();
+}
+
 DirState InspectDir(const std::string& dir) {
   std::error_code ec;
   const fs::file_status st = fs::symlink_status(dir, ec);

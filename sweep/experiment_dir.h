@@ -14,10 +14,12 @@
 //   runs/<task>/                  the run's working directory: run.csv once
 //                                 finished, Dbg.Log, AllWeights.bin, stderr.txt,
 //                                 exit-status after a failure
+//   runs/<task>.lock              held by the runner running the task (task_lock.h)
 
 std::string VariantParamsPath(const std::string& dir, int variant);
 std::string StartWeightsPath(const std::string& dir);
 std::string RunDir(const std::string& dir, int task);
+std::string TaskLockPath(const std::string& dir, int task);
 
 enum class DirState { kMissing, kEmpty, kPlan, kOther };
 DirState InspectDir(const std::string& dir);

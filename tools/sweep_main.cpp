@@ -168,7 +168,6 @@ int main(int argc, char** argv) {
     options.evolve = evolve;
     const SchedulerResult result =
         RunTasks(dir, held, left, static_cast<int>(PlanTasks(held).size() - left.size()), options);
-    if (!result.error.empty()) return Say(kTrouble, result.error);
     if (result.stopSignal) {
       Say(0, "stopped; `vexlora-sweep run " + dir + "` finishes what is left");
       signal(result.stopSignal, SIG_DFL);
