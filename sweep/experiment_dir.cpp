@@ -71,6 +71,26 @@ std::string TasksCsv(const Plan& plan) {
   return text;
 }
 
+// A plan's own names in DIR, tasks.csv last: it makes the plan whole.
+const char* const kPlanEntries[] = {"variants", "runs", "AllWeights.bin", "variants.csv", "tasks.csv"};
+constexpr char kStagingPrefix[] = ".planning-";
+
+bool IsPlanEntry(const std::string& name) {
+  return std::find(std::begin(kPlanEntries), std::end(kPlanEntries), name) != std::end(kPlanEntries);
+}
+
+// Without tasks.csv, only plan entries (runs/ empty) and planners' staging
+// directories: a plan cut short while it was moved into DIR, or nothing.
+bool HoldsOnlyAnUnfinishedPlan(const fs::path& dir) {
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
+    const std::string name = e.path().filename().string();
+    if (name == "tasks.csv" || !(IsPlanEntry(name) || name.starts_with(kStagingPrefix))) return false;
+    if (name == "runs" && !fs::is_empty(e.path(), ec)) return false;
+  }
+  return !ec;
+}
+
 // The first line where two params.ini texts differ, as "X there, Y here".
 std::string FirstDifferentLine(const std::string& there, const std::string& here) {
   const std::vector<std::string> a = Lines(there), b = Lines(here);
@@ -103,15 +123,20 @@ DirState InspectDir(const std::string& dir) {
   if (ec || !fs::exists(st)) return DirState::kMissing;
   if (!fs::is_directory(fs::status(dir, ec))) return DirState::kOther;
   if (fs::is_regular_file(fs::path(dir) / "tasks.csv", ec)) return DirState::kPlan;
-  if (fs::is_empty(dir, ec) && !ec) return DirState::kEmpty;
+  if (HoldsOnlyAnUnfinishedPlan(dir)) return DirState::kEmpty;
   return DirState::kOther;
 }
 
 bool WritePlan(const std::string& dir, const Plan& plan, std::string* why) {
   const fs::path target = Normal(dir);
   const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  const fs::path staging = parent / ("." + target.filename().string() + ".planning-" + std::to_string(getpid()));
   std::error_code ec;
+  // A missing DIR appears whole, by one rename. An existing one (empty, or
+  // left with an unfinished plan) keeps its identity, since a shell may stand
+  // in it (`run .`): the plan is staged inside it and moved in, tasks.csv last.
+  const bool inPlace = fs::is_directory(target, ec);
+  const std::string stagingName = kStagingPrefix + std::to_string(getpid());
+  const fs::path staging = inPlace ? target / stagingName : parent / ("." + target.filename().string() + stagingName);
   auto fail = [&](const std::string& what) {
     *why = what;
     fs::remove_all(staging, ec);
@@ -136,10 +161,21 @@ bool WritePlan(const std::string& dir, const Plan& plan, std::string* why) {
       !SyncDirectory((staging / "variants").string(), &reason) || !SyncDirectory((staging / "runs").string(), &reason) ||
       !SyncDirectory(staging.string(), &reason))
     return fail(reason);
-  // An empty DIR is replaced by the rename; a missing one appears whole.
-  if (std::rename(staging.c_str(), target.c_str()) != 0)
-    return fail("cannot create " + target.string() + " (" + std::strerror(errno) + ")");
-  return SyncDirectory(parent.string(), why);
+  if (!inPlace) {
+    if (std::rename(staging.c_str(), target.c_str()) != 0)
+      return fail("cannot create " + target.string() + " (" + std::strerror(errno) + ")");
+    return SyncDirectory(parent.string(), why);
+  }
+  for (const fs::directory_entry& e : fs::directory_iterator(target, ec))
+    if (IsPlanEntry(e.path().filename().string())) fs::remove_all(e.path(), ec);
+  // variants/ first: of two planners of one DIR, the second fails there.
+  for (const char* name : kPlanEntries) {
+    if (!fs::exists(staging / name, ec)) continue;
+    if (std::rename((staging / name).c_str(), (target / name).c_str()) != 0)
+      return fail("cannot plan in " + target.string() + " (" + std::strerror(errno) + ")");
+  }
+  fs::remove(staging, ec);
+  return SyncDirectory(target.string(), why);
 }
 
 bool ReadPlan(const std::string& dir, Plan* plan, std::string* why) {

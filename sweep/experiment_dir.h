@@ -21,12 +21,16 @@ std::string StartWeightsPath(const std::string& dir);
 std::string RunDir(const std::string& dir, int task);
 std::string TaskLockPath(const std::string& dir, int task);
 
+// kEmpty: nothing but what a planning cut short left (no tasks.csv).
 enum class DirState { kMissing, kEmpty, kPlan, kOther };
 DirState InspectDir(const std::string& dir);
 
-// Writes the whole plan beside DIR, syncs it and renames it into place, so
-// DIR is either absent (or empty) or holds a whole plan, which survives a
-// crash once this returns. False with why.
+// Writes the whole plan and syncs it: beside a missing DIR, renamed into
+// place; inside an existing (empty) DIR, moved into it with tasks.csv last,
+// so the directory a shell stands in stays that directory. DIR is thus
+// absent, empty (or holding an unfinished plan, which InspectDir counts as
+// empty) or a whole plan, which survives a crash once this returns. False
+// with why.
 bool WritePlan(const std::string& dir, const Plan& plan, std::string* why);
 
 // Reads the plan DIR holds; weights is DIR's copy when there is one.

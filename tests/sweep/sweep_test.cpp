@@ -2,6 +2,7 @@
 // its summary the statistics of their CSVs, and what it refuses leaves
 // nothing behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -183,6 +184,36 @@ TEST(Sweep, ProgressShowsOnATerminalOnly) {
   const ProgramResult quiet = onTerminal("run quiet --seeds 1-2 --params base.ini --generations 3 --quiet");
   ASSERT_EQ(quiet.status, 0) << quiet.out << quiet.err;
   EXPECT_EQ(quiet.out, "");
+}
+
+// `run .` in an empty directory plans there: the directory stays the one the
+// shell stands in. With its standard descriptors closed the sweep and its
+// runs still write the same files.
+TEST(Sweep, PlansInTheCurrentEmptyDirectory) {
+  TempDir work;
+  WriteFile(work.File("base.ini"), ScenarioText());
+  fs::create_directory(work.path() / "here");
+  struct stat before {};
+  ASSERT_EQ(stat((work.path() / "here").c_str(), &before), 0);
+  const ProgramResult r = RunProgram((work.path() / "here").string(),
+                                     Sweep("run . --seeds 1-2 --params ../base.ini --generations 3"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  struct stat after {};
+  ASSERT_EQ(stat((work.path() / "here").c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "the directory was replaced";
+  for (const char* file : {"tasks.csv", "variants.csv", "variants/0/params.ini", "runs/1/run.csv", "summary.csv"})
+    EXPECT_TRUE(fs::exists(work.path() / "here" / file)) << file;
+  for (const fs::directory_entry& e : fs::directory_iterator(work.path() / "here"))
+    EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
+  for (const fs::directory_entry& e : fs::directory_iterator(work.path()))
+    EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
+  EXPECT_EQ(ReadFile(work.File("here/runs/1/run.csv")), SeparateRun(ScenarioText(), 2, 3));
+
+  const ProgramResult closed = RunProgram(
+      work.path().string(), Sweep("run shut --seeds 1-2 --params base.ini --generations 3 <&- >&- 2>&-"));
+  EXPECT_EQ(closed.status, 0);
+  EXPECT_EQ(ReadFile(work.File("shut/runs/1/run.csv")), SeparateRun(ScenarioText(), 2, 3));
+  EXPECT_EQ(ReadFile(work.File("shut/summary.csv")), ReadFile(work.File("here/summary.csv")));
 }
 
 // Every file the sweep writes under a temporary name reaches the disk before
