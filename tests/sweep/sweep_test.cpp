@@ -295,6 +295,10 @@ TEST(Sweep, BadInputIsRefusedInOneLineBeforeAnythingIsMade) {
       {"run exp --seeds 1 --jobs 0", "--jobs: \"0\" is not a whole number from 1 to 4096"},
       {"run exp --seeds 1 --params none.ini", "--params: cannot read none.ini (No such file or directory)"},
       {"run exp --seeds 1 --weights none.bin", "--weights: cannot read none.bin (No such file or directory)"},
+      // Values are told apart as the parameter reads them.
+      {"run exp --seeds 1 --set MutationRate=0.1,0.10", "--set MutationRate: 0.10 is 0.1 again"},
+      {"run exp --seeds 1 --set EliteCount=+2,2", "--set EliteCount: 2 is +2 again"},
+      {"plan exp --seeds 1-60000,40001-100001", "--seeds: more than 100,000 seeds"},
   };
   const std::map<std::string, std::string> before = FilesUnder(work.path());
   for (const Refusal& refusal : refusals) {
@@ -305,6 +309,12 @@ TEST(Sweep, BadInputIsRefusedInOneLineBeforeAnythingIsMade) {
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(FilesUnder(work.path()) == before && !fs::exists(work.path() / "exp")) << refusal.args;
   }
+
+  // A seed given twice counts once.
+  const ProgramResult twice = RunProgram(work.path().string(), Sweep("plan big --seeds 1-60000,1-60000"));
+  EXPECT_EQ(twice.status, 0) << twice.err;
+  EXPECT_EQ(Lines(ReadFile(work.File("big/tasks.csv"))).size(), 60001u);
+  fs::remove_all(work.path() / "big");
 
   // A planned experiment is continued but never mixed with another.
   ASSERT_EQ(RunProgram(work.path().string(), Sweep("plan exp --seeds 1-3 --set MutationRate=0.05,0.2")).status, 0);

@@ -1,4 +1,4 @@
-#include "sweep/param_names.h"
+#include "params/param_names.h"
 
 #include <bit>
 #include <cstdint>
@@ -35,4 +35,10 @@ bool SameParam(const ParamsRecord& a, const ParamsRecord& b, int i) {
   const ParamName& p = kParamNames[i];
   if (p.integer) return a.*p.integer == b.*p.integer;
   return std::bit_cast<std::uint64_t>(a.*p.real) == std::bit_cast<std::uint64_t>(b.*p.real);
+}
+
+ParamsRecord RecordWithValue(int i, const std::string& text) {
+  std::string file;
+  for (int k = 0; k < kParamCount; ++k) file += std::string(kParamNames[k].name) + " " + (k == i ? text : "0") + "\n";
+  return ParseParams(file);
 }
