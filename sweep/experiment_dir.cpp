@@ -263,8 +263,8 @@ std::string PlanDifference(const std::string& dir, const Plan& held, const Plan&
   if (held.names != asked.names || held.variantValues != asked.variantValues)
     return "--set: " + dir + " sweeps " + sets(held) + ", this run asks for " + sets(asked);
   if (held.seeds != asked.seeds)
-    return "--seeds: " + dir + " has " + FormatSeedList(held.seeds) + ", this run asks for " +
-           FormatSeedList(asked.seeds);
+    return "--seeds: " + dir + " has " + FormatRanges(held.seeds) + ", this run asks for " +
+           FormatRanges(asked.seeds);
   if (held.generations != asked.generations)
     return "--generations: " + dir + " has " + std::to_string(held.generations) + ", this run asks for " +
            std::to_string(asked.generations);

@@ -153,14 +153,14 @@ bool ParseSeedList(const std::string& text, std::vector<std::uint32_t>* seeds, s
   return true;
 }
 
-std::string FormatSeedList(const std::vector<std::uint32_t>& seeds) {
+std::string FormatRanges(const std::vector<std::uint32_t>& ascending) {
   std::string text;
-  for (std::size_t i = 0; i < seeds.size();) {
+  for (std::size_t i = 0; i < ascending.size();) {
     std::size_t j = i;
-    while (j + 1 < seeds.size() && seeds[j + 1] == seeds[j] + 1) ++j;
+    while (j + 1 < ascending.size() && ascending[j + 1] == ascending[j] + 1) ++j;
     if (!text.empty()) text += ",";
-    text += std::to_string(seeds[i]);
-    if (j > i) text += "-" + std::to_string(seeds[j]);
+    text += std::to_string(ascending[i]);
+    if (j > i) text += "-" + std::to_string(ascending[j]);
     i = j + 1;
   }
   return text;
