@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
   const std::string csvName = opt.csv.empty() ? "standard output" : opt.csv;
   if (!opt.csv.empty()) {
     out = std::fopen(opt.csv.c_str(), "w");
-    if (!out) return Fail("cannot write " + opt.csv + ": " + std::strerror(errno));
+    if (!out) return Lost(opt.csv, std::strerror(errno));  // like a movie that cannot be made: status 1
   }
 
   const std::uint32_t seed = opt.seed ? *opt.seed : static_cast<std::uint32_t>(std::time(nullptr));
