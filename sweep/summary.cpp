@@ -1,23 +1,14 @@
 #include "sweep/summary.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 #include "sweep/experiment_dir.h"
 #include "sweep/file_io.h"
-#include "sweep/task.h"
-
-#if __has_include("sweep/plot.h")
 #include "sweep/plot.h"
-#define VEXLORA_SWEEP_PLOTS 1
-#endif
+#include "sweep/student_t.h"
+#include "sweep/task.h"
 
 namespace fs = std::filesystem;
 
@@ -25,7 +16,7 @@ namespace {
 
 struct Statistic {
   double mean = 0.0;
-  double sd = 0.0;
+  double sd = 0.0;  // the sample's, of two runs or more
 };
 
 // Over the runs in the order given (ascending seeds).
@@ -94,22 +85,23 @@ bool WriteSummary(const std::string& dir, const Plan& plan, SummaryOutcome* outc
   std::string summaryCsv =
       "variant,generation,runs,best_rolling_mean,best_rolling_sd,average_rolling_mean,average_rolling_sd,"
       "composite_mean,composite_sd\n";
-#ifdef VEXLORA_SWEEP_PLOTS
   PlotRequest request;
   request.generations = plan.generations;
   request.runsPerVariant = static_cast<int>(plan.seeds.size());
-#endif
   for (std::size_t v = 0; v < plan.variantParams.size(); ++v) {
     std::vector<const RunValues*> of;  // tasks come in ascending seeds within a variant
     for (std::size_t i = 0; i < tasks.size(); ++i)
       if (finished[i] && tasks[i].variant == static_cast<int>(v)) of.push_back(&runs[i]);
     if (of.empty()) continue;
-#ifdef VEXLORA_SWEEP_PLOTS
     PlotSeries series;
     series.label = VariantLabel(plan, static_cast<int>(v));
     series.runs = static_cast<int>(of.size());
-    const double spread = 1.96 / std::sqrt(static_cast<double>(of.size()));
-#endif
+    // The band is the 95 % confidence interval of the mean, mean +- t*sd/sqrt(n)
+    // with Student's t of n - 1 degrees of freedom; one run has no spread and
+    // no band (its standard deviation is written empty).
+    const bool spread = of.size() > 1;
+    const double halfWidthPerSd =
+        spread ? StudentT975(static_cast<int>(of.size()) - 1) / std::sqrt(static_cast<double>(of.size())) : 0.0;
     for (int g = 0; g < plan.generations; ++g) {
       const Statistic best = Over(of, &RunValues::bestRolling, g);
       const Statistic average = Over(of, &RunValues::averageRolling, g);
@@ -117,28 +109,24 @@ bool WriteSummary(const std::string& dir, const Plan& plan, SummaryOutcome* outc
       summaryCsv += std::to_string(v) + "," + std::to_string(g) + "," + std::to_string(of.size());
       for (const Statistic* s : {&best, &average, &composite}) {
         Append(&summaryCsv, ",%.17g", s->mean);
-        Append(&summaryCsv, ",%.17g", s->sd);
+        if (spread)
+          Append(&summaryCsv, ",%.17g", s->sd);
+        else
+          summaryCsv += ",";
       }
       summaryCsv += "\n";
-#ifdef VEXLORA_SWEEP_PLOTS
       series.generations.push_back(g);
       series.averageMean.push_back(average.mean);
-      series.averageHalfWidth.push_back(spread * average.sd);
+      series.averageHalfWidth.push_back(halfWidthPerSd * average.sd);
       series.bestMean.push_back(best.mean);
-      series.bestHalfWidth.push_back(spread * best.sd);
-#endif
+      series.bestHalfWidth.push_back(halfWidthPerSd * best.sd);
     }
-#ifdef VEXLORA_SWEEP_PLOTS
     request.series.push_back(std::move(series));
-#endif
   }
 
   const fs::path d(dir);
   if (!WriteFileAtomically((d / "runs.csv").string(), runsCsv, why) ||
       !WriteFileAtomically((d / "summary.csv").string(), summaryCsv, why))
     return false;
-#ifdef VEXLORA_SWEEP_PLOTS
-  if (!WriteSummaryPlots(request, (d / "summary.png").string(), (d / "summary.svg").string(), why)) return false;
-#endif
-  return true;
+  return WriteSummaryPlots(request, (d / "summary.png").string(), (d / "summary.svg").string(), why);
 }

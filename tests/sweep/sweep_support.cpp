@@ -68,7 +68,8 @@ std::string ExpectedSummary(const std::vector<std::vector<std::string>>& runCsvs
         const double mean = sum / n;
         double squares = 0.0;
         for (const auto& run : runs) squares += (run.at(g).at(c) - mean) * (run.at(g).at(c) - mean);
-        out += "," + Real(mean) + "," + Real(runs.size() > 1 ? std::sqrt(squares / (n - 1)) : 0.0);
+        // One run has no spread: its standard deviation is left empty.
+        out += "," + Real(mean) + "," + (runs.size() > 1 ? Real(std::sqrt(squares / (n - 1))) : "");
       }
       out += "\n";
     }

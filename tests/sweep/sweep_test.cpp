@@ -186,6 +186,22 @@ TEST(Sweep, ProgressShowsOnATerminalOnly) {
   EXPECT_EQ(quiet.out, "");
 }
 
+// One seed a variant: no spread, so the standard deviations are empty.
+TEST(Sweep, OneRunAVariantHasNoSpread) {
+  TempDir work;
+  WriteFile(work.File("base.ini"), ScenarioText());
+  const ProgramResult r = RunProgram(work.path().string(),
+                                     Sweep("run exp --seeds 7 --set MutationRate=0.02,0.2 --params base.ini "
+                                           "--generations 3"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::vector<std::string>> csvs;
+  for (const char* rate : {"0.02", "0.2"})
+    csvs.push_back({SeparateRun(ParamsWith(ScenarioText(), "MutationRate", rate), 7, 3)});
+  const std::string summary = ReadFile(work.File("exp/summary.csv"));
+  EXPECT_EQ(summary, ExpectedSummary(csvs));
+  EXPECT_EQ(Lines(summary).at(1).substr(Lines(summary).at(1).size() - 1), ",") << summary;
+}
+
 // `run .` in an empty directory plans there: the directory stays the one the
 // shell stands in. With its standard descriptors closed the sweep and its
 // runs still write the same files.
