@@ -10,7 +10,7 @@
 #include <ctime>
 #include <map>
 
-#include "sweep/progress.h"
+#include "common/progress_line.h"
 #include "sweep/task.h"
 
 namespace {
@@ -52,8 +52,8 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
     if (!force && now - lastShown < std::chrono::milliseconds(500)) return;
     lastShown = now;
     ProgressFigures f;
-    f.runsDone = done;
-    f.runsAll = all;
+    f.done = done;
+    f.all = all;
     f.generationsDone = finishedGenerations;
     for (const auto& [pid, run] : running) f.generationsDone += GenerationsWritten(dir, run.task);
     f.generationsLeft = generationsAll - f.generationsDone;

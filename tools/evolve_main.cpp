@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "common/progress_line.h"
 #include "params/params.h"
 #include "startup/run_csv.h"
 #include "startup/startup.h"
@@ -57,11 +58,8 @@ bool WriteRow(std::FILE* out, const World& w) {
 }
 
 void ShowProgress(int done, int total, double seconds) {
-  const double rate = seconds > 0 ? done / seconds : 0.0;
-  constexpr int kWidth = 30;
-  const int filled = total > 0 ? static_cast<int>(static_cast<long long>(kWidth) * done / total) : kWidth;
-  std::fprintf(stderr, "\r[%s%s] %d/%d generations, %.1f gen/s ", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-               std::string(static_cast<std::size_t>(kWidth - filled), '.').c_str(), done, total, rate);
+  const ProgressFigures f{done, total, "generations", done, total - done, seconds};
+  std::fprintf(stderr, "\r%s\033[K", ProgressLine(f).c_str());
   std::fflush(stderr);
 }
 

@@ -184,6 +184,14 @@ TEST(Sweep, ProgressShowsOnATerminalOnly) {
   const ProgramResult quiet = onTerminal("run quiet --seeds 1-2 --params base.ini --generations 3 --quiet");
   ASSERT_EQ(quiet.status, 0) << quiet.out << quiet.err;
   EXPECT_EQ(quiet.out, "");
+
+  // vexlora-evolve's bar is the same line, in generations.
+  const ProgramResult evolve = RunProgram(
+      work.path().string(), "script -qec " + Quote(Quote(kEvolveProgram) +
+                                                   " --params base.ini --seed 1 --generations 3 --csv run.csv") +
+                                " /dev/null");
+  ASSERT_EQ(evolve.status, 0) << evolve.out << evolve.err;
+  EXPECT_NE(evolve.out.find("\r[##############################] 3/3 generations, "), std::string::npos) << evolve.out;
 }
 
 // One seed a variant: no spread, so the standard deviations are empty.
