@@ -27,6 +27,7 @@ std::string ProgressLine(const ProgressFigures& f) {
   char text[160];
   std::snprintf(text, sizeof text, "%lld/%lld %s, %.1f gen/s", f.done, f.all, f.unit, rate);
   line += text;
-  if (rate > 0 && f.generationsLeft > 0) line += ", " + Duration(static_cast<double>(f.generationsLeft) / rate) + " left";
+  if (rate > 0 && f.generationsLeft > 0)
+    line += ", " + Duration(static_cast<double>(f.generationsLeft) / rate) + " left";
   return line;
 }

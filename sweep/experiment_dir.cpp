@@ -158,7 +158,8 @@ bool WritePlan(const std::string& dir, const Plan& plan, std::string* why) {
   // Every name of the plan is on disk before the plan takes its own.
   if (!WriteFileAtomically((staging / "variants.csv").string(), VariantsCsv(plan), &reason) ||
       !WriteFileAtomically((staging / "tasks.csv").string(), TasksCsv(plan), &reason) ||
-      !SyncDirectory((staging / "variants").string(), &reason) || !SyncDirectory((staging / "runs").string(), &reason) ||
+      !SyncDirectory((staging / "variants").string(), &reason) ||
+      !SyncDirectory((staging / "runs").string(), &reason) ||
       !SyncDirectory(staging.string(), &reason))
     return fail(reason);
   if (!inPlace) {

@@ -26,7 +26,8 @@ bool ParseRunCsv(const std::string& bytes, int generations, RunValues* run) {
     run->composite.push_back(std::strtod(row + cells[kCompositeColumn], nullptr));
     if (run->firstSaveGeneration.empty() && std::atoi(row + cells[kSavesColumn]) > 0)
       run->firstSaveGeneration = bytes.substr(cells[kGenerationColumn], cells[1] - 1 - cells[kGenerationColumn]);
-    if (g == generations - 1) run->lastFields = bytes.substr(cells[kBestRollingColumn], end - cells[kBestRollingColumn]);
+    if (g == generations - 1)
+      run->lastFields = bytes.substr(cells[kBestRollingColumn], end - cells[kBestRollingColumn]);
     at = end + 1;
   }
   return at == bytes.size();

@@ -95,7 +95,8 @@ bool WriteSbatch(const std::string& dir, const std::string& self, const std::vec
       "# The unfinished runs of this experiment, one array task and one CPU each.\n"
       "# vexlora-sweep slurm --submit submits it and then the summary, which waits\n"
       "# for the whole array:\n"
-      "#   sbatch --dependency=afterany:<array job> --wrap \"exec " + Quote(self) + " summarise " + Quote(absolute) + "\"\n"
+      "#   sbatch --dependency=afterany:<array job> --wrap \"exec " + Quote(self) + " summarise " +
+      Quote(absolute) + "\"\n"
       "#SBATCH --job-name=vexlora-sweep\n"
       "#SBATCH --array=" + FormatRanges({tasks.begin(), tasks.end()}) + "\n"
       "#SBATCH --ntasks=1\n"

@@ -64,7 +64,8 @@ TaskStart StartTask(const std::string& dir, const Plan& plan, const Task& task, 
   };
   std::error_code ec;
   fs::remove_all(run, ec);
-  if (ec || !fs::create_directories(run, ec)) return failed("cannot make " + run.string() + " empty (" + ec.message() + ")");
+  if (ec || !fs::create_directories(run, ec))
+    return failed("cannot make " + run.string() + " empty (" + ec.message() + ")");
   // The run's directory lasts as long as the run.csv it will hold.
   if (std::string why; !SyncDirectory(run.parent_path().string(), &why)) return failed(why);
   if (!plan.weights.empty() && !fs::copy_file(plan.weights, run / "AllWeights.bin", ec))
