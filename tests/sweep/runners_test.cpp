@@ -6,11 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -21,30 +18,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-bool WaitUntil(const std::function<bool()>& done, double seconds) {
-  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
-  while (!done()) {
-    if (Clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 std::string Sweep(const std::string& args) { return Quote(kSweep) + " " + args; }
-
-// The CSV vexlora-evolve prints in a directory holding these files.
-std::string SeparateRun(const std::string& params, const std::string& weights, int seed, int generations) {
-  TempDir dir;
-  WriteFile(dir.File("params.ini"), params);
-  if (!weights.empty()) WriteFile(dir.File("AllWeights.bin"), weights);
-  const ProgramResult r = RunProgram(dir.path().string(), Quote(kEvolveProgram) + " --quiet --seed " +
-                                                              std::to_string(seed) + " --generations " +
-                                                              std::to_string(generations));
-  EXPECT_EQ(r.status, 0) << r.err;
-  return r.out;
-}
 
 // The one vexlora-evolve running in a task's directory, once it has made its
 // run.csv.part; -1 when none shows up.
