@@ -71,24 +71,35 @@ std::string TasksCsv(const Plan& plan) {
   return text;
 }
 
-// A plan's own names in DIR, tasks.csv last: it makes the plan whole.
-const char* const kPlanEntries[] = {"variants", "runs", "AllWeights.bin", "variants.csv", "tasks.csv"};
+// A plan's own names in DIR, in the order they are moved in: variants/
+// first (of two planners of one DIR the second fails there), variants.csv
+// next (it marks what follows as a plan's), tasks.csv last (it makes the
+// plan whole).
+const char* const kPlanEntries[] = {"variants", "variants.csv", "runs", "AllWeights.bin", "tasks.csv"};
 constexpr char kStagingPrefix[] = ".planning-";
 
 bool IsPlanEntry(const std::string& name) {
   return std::find(std::begin(kPlanEntries), std::end(kPlanEntries), name) != std::end(kPlanEntries);
 }
 
-// Without tasks.csv, only plan entries (runs/ empty) and planners' staging
-// directories: a plan cut short while it was moved into DIR, or nothing.
+// Nothing but planners' staging directories, or a plan cut short while it
+// was moved into DIR: variants.csv with its header, other plan entries (runs/
+// empty) and no tasks.csv. Anything else, a user's AllWeights.bin alone say,
+// is not the sweep's to remove.
 bool HoldsOnlyAnUnfinishedPlan(const fs::path& dir) {
   std::error_code ec;
+  bool planEntries = false;
   for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
     const std::string name = e.path().filename().string();
-    if (name == "tasks.csv" || !(IsPlanEntry(name) || name.starts_with(kStagingPrefix))) return false;
+    if (name.starts_with(kStagingPrefix)) continue;
+    if (name == "tasks.csv" || !IsPlanEntry(name)) return false;
     if (name == "runs" && !fs::is_empty(e.path(), ec)) return false;
+    planEntries = true;
   }
-  return !ec;
+  if (ec) return false;
+  std::string variants, why;
+  return !planEntries || (ReadWholeFile((dir / "variants.csv").string(), &variants, &why) &&
+                          variants.starts_with("variant"));
 }
 
 // The first line where two params.ini texts differ, as "X there, Y here".
@@ -169,7 +180,6 @@ bool WritePlan(const std::string& dir, const Plan& plan, std::string* why) {
   }
   for (const fs::directory_entry& e : fs::directory_iterator(target, ec))
     if (IsPlanEntry(e.path().filename().string())) fs::remove_all(e.path(), ec);
-  // variants/ first: of two planners of one DIR, the second fails there.
   for (const char* name : kPlanEntries) {
     if (!fs::exists(staging / name, ec)) continue;
     if (std::rename((staging / name).c_str(), (target / name).c_str()) != 0)

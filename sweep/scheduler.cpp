@@ -114,6 +114,8 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
           say(ElsewhereLine(plan, task));
           break;
         case TaskStart::kFailed:
+          ++done;
+          generationsAll -= task.generations;
           ++result.failed;
           result.startFailed = true;
           say(TaskName(plan, task) + " could not start: " + start.why + "; no more runs start, those going finish");

@@ -216,6 +216,11 @@ TEST(Sweep, PlansInTheCurrentEmptyDirectory) {
   for (const fs::directory_entry& e : fs::directory_iterator(work.path()))
     EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
   EXPECT_EQ(ReadFile(work.File("here/runs/1/run.csv")), SeparateRun(ScenarioText(), "", 2, 3));
+  // A directory holding anything else (a weight file alone) is not planned in, and keeps it.
+  fs::create_directory(work.path() / "kept");
+  WriteFile(work.File("kept/AllWeights.bin"), "weights");
+  EXPECT_EQ(RunProgram(work.path().string(), Sweep("plan kept --seeds 1 --params base.ini")).status, 2);
+  EXPECT_EQ(ReadFile(work.File("kept/AllWeights.bin")), "weights");
 
   const ProgramResult closed = RunProgram(
       work.path().string(), Sweep("run shut --seeds 1-2 --params base.ini --generations 3 <&- >&- 2>&-"));
