@@ -241,7 +241,7 @@ TEST(Sweep, EveryRenameIsSyncedBeforeAndAfter) {
   WriteFile(work.File("base.ini"), ScenarioText());
   const std::string dir = (work.path() / "exp").string();
   // The leak checker of a sanitizer build does not run under a tracer.
-  const std::string traced = "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 strace -qq -y -o " +
+  const std::string traced = "env ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 strace -qq -y -o " +
                              Quote(work.File("trace")) + " -e trace=fsync,fdatasync,rename,renameat,renameat2 ";
   // A failing variant writes exit-status too; `slurm` writes sweep.sbatch.
   const ProgramResult r = RunProgram(work.path().string(),
