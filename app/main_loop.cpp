@@ -9,7 +9,7 @@
 #include "app/frame_timer.h"
 #include "app/present_schedule.h"
 #include "app/window.h"
-#include "movie/window_capture.h"
+#include "app/window_capture.h"
 #include "render/arena_view.h"
 #include "render/surface.h"
 #include "world/world.h"

@@ -10,7 +10,7 @@
 #include "behaviour/network_drawing.h"
 #include "chart/output.h"
 #include "chart/text.h"
-#include "common/whole_file.h"
+#include "common/file_io.h"
 #include "params/params.h"
 
 namespace {
@@ -110,7 +110,7 @@ bool WriteGenomePicture(const GenomeFileView& view, NeuralNet net, const std::st
   };
 
   std::string picture;
-  return RenderPicture(picturePath, kWidth, height, draw, &picture, why) && WriteWhole(picturePath, picture, why);
+  return RenderPicture(picturePath, kWidth, height, draw, &picture, why) && WriteFileAtomically(picturePath, picture, why);
 }
 
 bool WriteGenomeCsv(std::span<const double> weights, int firstGenome, NeuralNet net, std::FILE* out,

@@ -13,7 +13,7 @@
 #include "chart/colour.h"
 #include "chart/output.h"
 #include "chart/text.h"
-#include "common/whole_file.h"
+#include "common/file_io.h"
 
 namespace {
 
@@ -161,7 +161,7 @@ bool WriteHistoryPicture(const RunHistory& history, NeuralNet net, const std::st
   HeatMaps maps;
   CurveSet population;
   const std::string csvPath = HistoryCsvPath(picturePath);
-  const bool sampled = WriteWholeStream(
+  const bool sampled = WriteFileAtomically(
       csvPath, [&](std::FILE* out) { return SampleHistory(history, net, out, maps, population, why); }, why);
   if (!sampled) return false;
 
@@ -195,7 +195,7 @@ bool WriteHistoryPicture(const RunHistory& history, NeuralNet net, const std::st
   };
 
   std::string picture;
-  if (!RenderPicture(picturePath, kWidth, height, draw, &picture, why) || !WriteWhole(picturePath, picture, why)) {
+  if (!RenderPicture(picturePath, kWidth, height, draw, &picture, why) || !WriteFileAtomically(picturePath, picture, why)) {
     unlink(csvPath.c_str());
     return false;
   }

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "params/params.h"
-
 void Matrix2D::Identity() {
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) m[r][c] = r == c ? 1.0 : 0.0;
@@ -47,11 +45,4 @@ void Matrix2D::TransformPoints(std::span<Point2D> shape) const {
     p.x = static_cast<float>(x * m[0][0] + y * m[1][0] + m[2][0]);
     p.y = static_cast<float>(x * m[0][1] + y * m[1][1] + m[2][1]);
   }
-}
-
-void FungusWorldTransform(std::span<Point2D> shape, double x, double y) {
-  Matrix2D m;
-  m.Scale(Params.FungusScale, Params.FungusScale);
-  m.Translate(x, y);
-  m.TransformPoints(shape);
 }

@@ -22,6 +22,3 @@ class Matrix2D {
 
   double m[3][3];
 };
-
-// Places a fungus shape: scaled by FungusScale, then moved to (x, y).
-void FungusWorldTransform(std::span<Point2D> shape, double x, double y);

@@ -9,6 +9,7 @@
 #include <limits>
 #include <sstream>
 #include <streambuf>
+#include <vector>
 
 #include "common/regular_file.h"
 
@@ -22,6 +23,9 @@ namespace {
 class ValueReader {
  public:
   explicit ValueReader(std::istream& in) : in_(in) {}
+  // Reading text held in memory (in reads it), keeps each value's text.
+  ValueReader(std::istream& in, const std::string& text, std::vector<std::string>* values)
+      : in_(in), text_(&text), values_(values) {}
 
   // A word of any length is passed over without being kept, so even a huge
   // file without blanks costs no memory.
@@ -40,27 +44,46 @@ class ValueReader {
   void ReadInt(int& out) {
     if (failed_) return;
     long long value = 0;
+    const std::streamoff begin = Start();
     in_ >> value;
     if (!in_ || value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) {
       failed_ = true;
       return;
     }
     out = static_cast<int>(value);
+    Keep(begin);
   }
 
   void ReadReal(double& out) {
     if (failed_) return;
     double value = 0.0;
+    const std::streamoff begin = Start();
     in_ >> value;
     if (!in_) {
       failed_ = true;
       return;
     }
     out = value;
+    Keep(begin);
   }
 
  private:
+  // Where a value's text begins (the extraction would skip the blanks too).
+  std::streamoff Start() {
+    if (!values_) return 0;
+    in_ >> std::ws;
+    return in_.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in);
+  }
+
+  void Keep(std::streamoff begin) {
+    if (!values_) return;
+    const std::streamoff end = in_.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in);
+    values_->push_back(text_->substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin)));
+  }
+
   std::istream& in_;
+  const std::string* text_ = nullptr;
+  std::vector<std::string>* values_ = nullptr;
   bool failed_ = false;
 };
 
@@ -86,9 +109,8 @@ class FileBuffer : public std::streambuf {
   char chunk_[4096];
 };
 
-void ReadAll(std::istream& in, ParamsRecord& p) {
+void ReadAll(ValueReader& r, ParamsRecord& p) {
   p = ParamsRecord{};
-  ValueReader r(in);
   auto integer = [&r](int& v) { r.SkipLabel(); r.ReadInt(v); };
   auto real = [&r](double& v) { r.SkipLabel(); r.ReadReal(v); };
   integer(p.FrameRate);
@@ -116,9 +138,19 @@ void ReadAll(std::istream& in, ParamsRecord& p) {
 
 ParamsRecord ParseParams(const std::string& text) {
   std::istringstream in(text);
+  ValueReader r(in);
   ParamsRecord p;
-  ReadAll(in, p);
+  ReadAll(r, p);
   return p;
+}
+
+std::vector<std::string> ParamValueTexts(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> values;
+  ValueReader r(in, text, &values);
+  ParamsRecord ignored;
+  ReadAll(r, ignored);
+  return values;
 }
 
 ParamsRecord DefaultParamsRecord() {
@@ -153,7 +185,8 @@ bool LoadParams(const std::string& path, std::string* why) {
   if (fd < 0) return false;
   FileBuffer buffer(fd);
   std::istream in(&buffer);
-  ReadAll(in, Params);
+  ValueReader r(in);
+  ReadAll(r, Params);
   close(fd);
   return true;
 }

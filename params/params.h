@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The nineteen values of params.ini, in file order. Every value is zero until
 // loaded; a value that could not be read stays zero.
@@ -43,6 +44,11 @@ ParamsRecord DefaultParamsRecord();
 
 // The same reading from text already in memory, into a record.
 ParamsRecord ParseParams(const std::string& text);
+
+// The same reading again, giving each value's text as the reader took it, in
+// file order: as many as it reads, up to where it stops (a missing value, or
+// one that is not a number of its kind).
+std::vector<std::string> ParamValueTexts(const std::string& text);
 
 // The largest CritterCount that start placement served in every one of a
 // million seeded layouts (tools/placement_probe.cpp; 42 failed once). The

@@ -14,6 +14,7 @@
 #include "geometry/matrix2d.h"
 #include "geometry/point2d.h"
 #include "params/params.h"
+#include "world/fungus_transform.h"
 
 namespace {
 

@@ -11,7 +11,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   scdoc man-db dpkg-dev fakeroot file lintian appstream
   libcairo2-dev libfreetype-dev fontconfig slurm-wlm munge parallel
-  bsdutils
+  bsdutils strace
   emscripten node-acorn libstb-dev chromium python3
 )
 

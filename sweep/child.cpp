@@ -61,6 +61,10 @@ pid_t StartChild(const std::string& program, const std::vector<std::string>& arg
     if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
         chdir(directory.c_str()) != 0)
       _exit(127);
+    // The run keeps its three standard descriptors only; one opened as 0, 1
+    // or 2 (the sweep's own were closed) is one of them now.
+    for (const int fd : {in, out, err})
+      if (fd > 2) close(fd);
     execv(argv[0], argv.data());
     const ssize_t ignored = write(2, kExecFailed, sizeof kExecFailed - 1);
     (void)ignored;

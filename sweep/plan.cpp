@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <regex>
-#include <sstream>
 
+#include "common/file_io.h"
 #include "common/regular_file.h"
+#include "params/param_names.h"
 #include "params/params.h"
-#include "sweep/param_names.h"
 
 namespace {
 
@@ -37,26 +37,6 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     if (end == std::string::npos) return parts;
     start = end + 1;
   }
-}
-
-bool ReadWhole(const std::string& path, std::string* text, std::string* why) {
-  const int fd = OpenRegularFile(path, why);
-  if (fd < 0) return false;
-  text->clear();
-  char chunk[65536];
-  for (;;) {
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      *why = std::strerror(errno);
-      close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    text->append(chunk, static_cast<std::size_t>(n));
-  }
-  close(fd);
-  return true;
 }
 
 struct Swept {
@@ -92,10 +72,13 @@ bool ParseSet(const std::string& option, Swept* swept, std::string* why) {
       *why = "--set " + name + ": \"" + v + "\" is not a number";
       return false;
     }
-    if (std::find(swept->values.begin(), swept->values.begin() + static_cast<long>(i), v) !=
-        swept->values.begin() + static_cast<long>(i)) {
-      *why = "--set " + name + ": " + v + " is given twice";
-      return false;
+    // Told apart as the parameter reads them: 0.1 and 0.10 are one value.
+    const ParamsRecord record = RecordWithValue(swept->param, v);
+    for (std::size_t j = 0; j < i; ++j) {
+      if (SameParam(record, RecordWithValue(swept->param, swept->values[j]), swept->param)) {
+        *why = "--set " + name + ": " + v + " is " + swept->values[j] + " again";
+        return false;
+      }
     }
   }
   return true;
@@ -134,6 +117,7 @@ bool ParseSeedList(const std::string& text, std::vector<std::uint32_t>* seeds, s
     *why = "--seeds: the seed list is empty";
     return false;
   }
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
   for (const std::string& part : Split(text, ',')) {
     const std::size_t dash = part.find('-');
     std::uint32_t first = 0, last = 0;
@@ -147,25 +131,36 @@ bool ParseSeedList(const std::string& text, std::vector<std::uint32_t>* seeds, s
       *why = "--seeds: the range " + part + " runs backwards";
       return false;
     }
-    if (last - first >= kMaxRuns || seeds->size() + (last - first) >= static_cast<std::size_t>(kMaxRuns)) {
-      *why = "--seeds: more than 100,000 seeds";
-      return false;
-    }
-    for (std::uint64_t s = first; s <= last; ++s) seeds->push_back(static_cast<std::uint32_t>(s));
+    ranges.emplace_back(first, last);
   }
-  std::sort(seeds->begin(), seeds->end());
-  seeds->erase(std::unique(seeds->begin(), seeds->end()), seeds->end());
+  // Overlapping ranges merged first: a seed given twice counts once.
+  std::sort(ranges.begin(), ranges.end());
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> merged;
+  for (const auto& r : ranges) {
+    if (!merged.empty() && r.first <= merged.back().second + 1)
+      merged.back().second = std::max(merged.back().second, r.second);
+    else
+      merged.push_back(r);
+  }
+  std::uint64_t count = 0;
+  for (const auto& [first, last] : merged) count += last - first + 1;
+  if (count > static_cast<std::uint64_t>(kMaxRuns)) {
+    *why = "--seeds: more than 100,000 seeds";
+    return false;
+  }
+  for (const auto& [first, last] : merged)
+    for (std::uint64_t s = first; s <= last; ++s) seeds->push_back(static_cast<std::uint32_t>(s));
   return true;
 }
 
-std::string FormatSeedList(const std::vector<std::uint32_t>& seeds) {
+std::string FormatRanges(const std::vector<std::uint32_t>& ascending) {
   std::string text;
-  for (std::size_t i = 0; i < seeds.size();) {
+  for (std::size_t i = 0; i < ascending.size();) {
     std::size_t j = i;
-    while (j + 1 < seeds.size() && seeds[j + 1] == seeds[j] + 1) ++j;
+    while (j + 1 < ascending.size() && ascending[j + 1] == ascending[j] + 1) ++j;
     if (!text.empty()) text += ",";
-    text += std::to_string(seeds[i]);
-    if (j > i) text += "-" + std::to_string(seeds[j]);
+    text += std::to_string(ascending[i]);
+    if (j > i) text += "-" + std::to_string(ascending[j]);
     i = j + 1;
   }
   return text;
@@ -202,7 +197,7 @@ bool MakePlan(const PlanOptions& options, Plan* plan, std::string* why) {
   }
 
   std::string base;
-  if (std::string reason; !ReadWhole(options.params, &base, &reason)) {
+  if (std::string reason; !ReadWholeFile(options.params, &base, &reason)) {
     *why = "--params: cannot read " + options.params + " (" + reason + ")";
     return false;
   }
@@ -216,12 +211,8 @@ bool MakePlan(const PlanOptions& options, Plan* plan, std::string* why) {
     close(fd);
   }
 
-  // The base file's value words, kept as written.
-  std::vector<std::string> words;
-  {
-    std::istringstream in(base);
-    for (std::string w; words.size() < 2 * kParamCount && in >> w;) words.push_back(w);
-  }
+  // The base file's values, each kept as written.
+  const std::vector<std::string> baseValues = ParamValueTexts(base);
   const ParamsRecord baseRecord = ParseParams(base);
 
   for (long long v = 0; v < variants; ++v) {
@@ -240,12 +231,11 @@ bool MakePlan(const PlanOptions& options, Plan* plan, std::string* why) {
     }
     for (int i = 0; i < kParamCount; ++i) {
       if (isSet[static_cast<std::size_t>(i)]) continue;
-      const std::size_t at = 2 * static_cast<std::size_t>(i) + 1;
-      if (at >= words.size()) {
-        *why = "--params: " + options.params + " has no value for " + kParamNames[i].name;
+      if (static_cast<std::size_t>(i) >= baseValues.size()) {
+        *why = "--params: " + options.params + " has no value for " + kParamNames[i].name + " that reads as a number";
         return false;
       }
-      values[static_cast<std::size_t>(i)] = words[at];
+      values[static_cast<std::size_t>(i)] = baseValues[static_cast<std::size_t>(i)];
     }
     const std::string text = VariantText(values);
 

@@ -42,8 +42,9 @@ std::string VariantLabel(const Plan& plan, int variant);
 
 // Ascending, each seed once. False with a one-line reason.
 bool ParseSeedList(const std::string& text, std::vector<std::uint32_t>* seeds, std::string* why);
-// The shortest list of ranges that ParseSeedList reads back ("1-4,10").
-std::string FormatSeedList(const std::vector<std::uint32_t>& seeds);
+// Ascending numbers as the shortest list of ranges ("1-4,10"): seeds as
+// ParseSeedList reads them back, task numbers as Slurm's --array reads them.
+std::string FormatRanges(const std::vector<std::uint32_t>& ascending);
 
 // Reads the base params.ini and builds every variant, each passing the
 // start-up check. False with a one-line reason, having written nothing.

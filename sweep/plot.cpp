@@ -11,7 +11,7 @@
 #include "chart/output.h"
 #include "chart/panel.h"
 #include "chart/text.h"
-#include "common/whole_file.h"
+#include "common/file_io.h"
 
 namespace {
 
@@ -104,6 +104,7 @@ void DrawSeries(cairo_t* cr, const Panel& panel, const PlotRequest& request, Val
   // All bands first, so no band hides another variant's line.
   for (size_t k = 0; k < request.series.size(); ++k) {
     const PlotSeries& s = request.series[k];
+    if (s.runs < 2) continue;  // one run has no spread: no band
     const Colour c = SeriesColour(static_cast<int>(k));
     cairo_set_source_rgba(cr, c.r, c.g, c.b, kBandAlpha);
     for (auto [begin, end] : Stretches(s, mean, halfWidth)) {
@@ -197,9 +198,11 @@ void DrawLegend(cairo_t* cr, const Layout& layout, const PlotRequest& request) {
     const double x = kPlotLeft + column * layout.legendColumnWidth;
     const double middle = layout.legendTop + row * kLegendRowHeight + kLegendRowHeight / 2;
     const Colour c = SeriesColour(static_cast<int>(k));
-    cairo_set_source_rgba(cr, c.r, c.g, c.b, kBandAlpha);
-    cairo_rectangle(cr, x, middle - 6, kLegendSwatch, 12);
-    cairo_fill(cr);
+    if (request.series[k].runs >= 2) {
+      cairo_set_source_rgba(cr, c.r, c.g, c.b, kBandAlpha);
+      cairo_rectangle(cr, x, middle - 6, kLegendSwatch, 12);
+      cairo_fill(cr);
+    }
     cairo_set_source_rgb(cr, c.r, c.g, c.b);
     cairo_set_line_width(cr, 2);
     SetSeriesDash(cr, static_cast<int>(k));
@@ -224,7 +227,10 @@ void Draw(cairo_t* cr, const Layout& layout, const PlotRequest& request) {
   ShowText(cr, title, kWidth / 2, 32, Align::kCentre);
   cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
   SetFont(cr, kTextSize, false);
-  ShowText(cr, "line: mean over the runs; band: mean \u00b1 1.96\u00b7sd/\u221an", kWidth / 2, 56, Align::kCentre);
+  ShowText(cr,
+           "line: mean over the runs; band: its 95 % confidence interval, mean \u00b1 t\u00b7sd/\u221an "
+           "(Student's t, n \u2212 1 degrees of freedom)",
+           kWidth / 2, 56, Align::kCentre);
 
   DrawPanelFrame(cr, layout.average, "Rolling average score", kNameX);
   DrawSeries(cr, layout.average, request, &PlotSeries::averageMean, &PlotSeries::averageHalfWidth);
@@ -248,6 +254,6 @@ bool WriteSummaryPlots(const PlotRequest& request, const std::string& pngPath, c
   std::string png;
   std::string svg;
   return RenderPng(static_cast<int>(kWidth), static_cast<int>(layout.height), draw, &png, why) &&
-         RenderSvg(kWidth, layout.height, draw, &svg, why) && WriteWhole(pngPath, png, why) &&
-         WriteWhole(svgPath, svg, why);
+         RenderSvg(kWidth, layout.height, draw, &svg, why) && WriteFileAtomically(pngPath, png, why) &&
+         WriteFileAtomically(svgPath, svg, why);
 }

@@ -6,13 +6,14 @@
 // The summary picture of an experiment: two panels over the generations,
 // the rolling average score above and the rolling best score below; per
 // variant one colour, its mean as a line and mean ± half width as a lighter
-// band. Drawn with cairo; the same request always gives the same bytes, so a
+// band (none for a variant of one run). Drawn with cairo; the same request always gives the same bytes, so a
 // resumed sweep's picture is that of an uninterrupted one.
 
 struct PlotSeries {
   std::string label;  // e.g. "MutationRate=0.05"
   std::vector<int> generations;
-  // Half width = 1.96*sd/sqrt(n); all four have one value per generation.
+  // Half width of the mean's 95 % confidence interval, t*sd/sqrt(n) (summary.h);
+  // all four have one value per generation.
   std::vector<double> averageMean, averageHalfWidth, bestMean, bestHalfWidth;
   int runs = 0;  // finished runs behind the means
 };

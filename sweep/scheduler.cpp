@@ -10,7 +10,7 @@
 #include <ctime>
 #include <map>
 
-#include "sweep/progress.h"
+#include "common/progress_line.h"
 #include "sweep/task.h"
 
 namespace {
@@ -33,10 +33,14 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
   quiet.sa_handler = NoOp;
   sigaction(SIGCHLD, &quiet, &oldChild);
 
-  std::map<pid_t, Task> running;
+  struct Running {
+    Task task;
+    TaskLock lock;  // held until its end is recorded
+  };
+  std::map<pid_t, Running> running;
   std::size_t next = 0;
   int done = alreadyDone;
-  const int all = alreadyDone + static_cast<int>(pending.size());
+  int all = alreadyDone + static_cast<int>(pending.size());
   long long finishedGenerations = 0, generationsAll = 0;
   for (const Task& t : pending) generationsAll += t.generations;
   const Clock::time_point start = Clock::now();
@@ -48,10 +52,10 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
     if (!force && now - lastShown < std::chrono::milliseconds(500)) return;
     lastShown = now;
     ProgressFigures f;
-    f.runsDone = done;
-    f.runsAll = all;
+    f.done = done;
+    f.all = all;
     f.generationsDone = finishedGenerations;
-    for (const auto& [pid, task] : running) f.generationsDone += GenerationsWritten(dir, task);
+    for (const auto& [pid, run] : running) f.generationsDone += GenerationsWritten(dir, run.task);
     f.generationsLeft = generationsAll - f.generationsDone;
     f.seconds = std::chrono::duration<double>(now - start).count();
     std::fprintf(stderr, "\r%s\033[K", ProgressLine(f).c_str());
@@ -70,9 +74,9 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
       if (pid <= 0) return;
       const auto it = running.find(pid);
       if (it == running.end()) continue;
-      const Task task = it->second;
-      running.erase(it);
+      const Task task = it->second.task;
       const TaskEnd end = FinishTask(dir, task, status);
+      running.erase(it);
       if (result.stopSignal && end.kind == TaskEnd::kKilled) continue;  // stopped by us: runs again next time
       if (end.kind == TaskEnd::kDone) {
         ++done;
@@ -90,16 +94,35 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
   };
 
   show(true);
-  while (!result.stopSignal && result.error.empty() && (next < pending.size() || !running.empty())) {
-    while (result.error.empty() && next < pending.size() && static_cast<int>(running.size()) < options.jobs) {
+  auto starting = [&] { return !result.startFailed && next < pending.size(); };
+  while (!result.stopSignal && (starting() || !running.empty())) {
+    while (starting() && static_cast<int>(running.size()) < options.jobs) {
       const Task& task = pending[next++];
-      std::string why;
-      const pid_t pid = StartTask(dir, plan, task, options.evolve, &why);
-      if (pid < 0)
-        result.error = why;
-      else
-        running[pid] = task;
+      TaskStart start = StartTask(dir, plan, task, options.evolve);
+      switch (start.kind) {
+        case TaskStart::kStarted:
+          running.emplace(start.pid, Running{task, std::move(start.lock)});
+          break;
+        case TaskStart::kFinished:  // by another runner, meanwhile
+          ++done;
+          generationsAll -= task.generations;
+          break;
+        case TaskStart::kElsewhere:
+          ++result.elsewhere;
+          --all;
+          generationsAll -= task.generations;
+          say(ElsewhereLine(plan, task));
+          break;
+        case TaskStart::kFailed:
+          ++done;
+          generationsAll -= task.generations;
+          ++result.failed;
+          result.startFailed = true;
+          say(TaskName(plan, task) + " could not start: " + start.why + "; no more runs start, those going finish");
+          break;
+      }
     }
+    if (running.empty()) break;
     const timespec wait = {0, 200 * 1000 * 1000};
     const int got = sigtimedwait(&waited, nullptr, &wait);
     if (got == SIGINT || got == SIGTERM || got == SIGHUP) result.stopSignal = got;
@@ -108,7 +131,7 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
   }
 
   // Stopping: every child goes, and is waited for, before the sweep ends.
-  for (const auto& [pid, task] : running) kill(pid, SIGTERM);
+  for (const auto& [pid, run] : running) kill(pid, SIGTERM);
   while (!running.empty()) {
     int status = 0;
     const pid_t pid = waitpid(-1, &status, 0);
@@ -116,7 +139,7 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
     if (pid < 0) break;
     const auto it = running.find(pid);
     if (it == running.end()) continue;
-    FinishTask(dir, it->second, status);  // a run that ended just before the signal still counts
+    FinishTask(dir, it->second.task, status);  // a run that ended just before the signal still counts
     running.erase(it);
   }
   if (options.progress) {

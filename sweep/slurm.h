@@ -9,9 +9,6 @@
 // DIR/slurm/. The summary is a second job that waits for the whole array
 // (afterany), so failed runs are summarised too.
 
-// "0-3,7,9-11": the task indices as a Slurm array range.
-std::string ArrayRange(const std::vector<int>& tasks);
-
 // Writes DIR/sweep.sbatch for the given unfinished tasks. self is the path of
 // vexlora-sweep; dir is made absolute in the script.
 bool WriteSbatch(const std::string& dir, const std::string& self, const std::vector<int>& tasks, std::string* why);

@@ -1,86 +1,22 @@
 #include "sweep/summary.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
-#include "sweep/layout.h"
-#include "sweep/task.h"
-
-#if __has_include("sweep/plot.h")
+#include "common/file_io.h"
+#include "sweep/experiment_dir.h"
 #include "sweep/plot.h"
-#define VEXLORA_SWEEP_PLOTS 1
-#endif
+#include "sweep/student_t.h"
+#include "sweep/task.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char kRunHeader[] =
-    "generation,best_fitness,worst_fitness,average_fitness,best_index,worst_index,best_rolling,average_rolling,"
-    "composite,best_composite,wins,saves";
-constexpr int kColumns = 12;
-
-// The three series the statistics follow, one value per generation.
-struct RunValues {
-  std::vector<double> bestRolling, averageRolling, composite;
-  std::string lastFields;           // best_rolling ... saves of the last row, as written
-  std::string firstSaveGeneration;  // empty when it never saved
-};
-
-bool ReadBytes(const std::string& path, std::string* bytes) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  bytes->clear();
-  char chunk[1 << 16];
-  for (;;) {
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      close(fd);
-      return n == 0;
-    }
-    bytes->append(chunk, static_cast<std::size_t>(n));
-  }
-}
-
-// A whole run.csv of the planned length; false for anything else.
-bool ParseRun(const std::string& bytes, int generations, RunValues* run) {
-  std::size_t at = bytes.find('\n');
-  if (at == std::string::npos || bytes.compare(0, at, kRunHeader) != 0) return false;
-  ++at;
-  for (int g = 0; g < generations; ++g) {
-    const std::size_t end = bytes.find('\n', at);
-    if (end == std::string::npos) return false;
-    std::size_t cells[kColumns + 1];
-    int n = 0;
-    cells[n++] = at;
-    for (std::size_t i = at; i < end && n <= kColumns; ++i)
-      if (bytes[i] == ',') cells[n++] = i + 1;
-    if (n != kColumns) return false;
-    cells[kColumns] = end + 1;
-    const char* row = bytes.c_str();
-    if (std::atoi(row + cells[0]) != g) return false;
-    run->bestRolling.push_back(std::strtod(row + cells[6], nullptr));
-    run->averageRolling.push_back(std::strtod(row + cells[7], nullptr));
-    run->composite.push_back(std::strtod(row + cells[8], nullptr));
-    if (run->firstSaveGeneration.empty() && std::atoi(row + cells[11]) > 0)
-      run->firstSaveGeneration = bytes.substr(cells[0], cells[1] - 1 - cells[0]);
-    if (g == generations - 1) run->lastFields = bytes.substr(cells[6], end - cells[6]);
-    at = end + 1;
-  }
-  return at == bytes.size();
-}
-
 struct Statistic {
   double mean = 0.0;
-  double sd = 0.0;
+  double sd = 0.0;  // the sample's, of two runs or more
 };
 
 // Over the runs in the order given (ascending seeds).
@@ -117,19 +53,16 @@ bool WriteSummary(const std::string& dir, const Plan& plan, SummaryOutcome* outc
   std::string runsCsv =
       "task,variant,seed,status,generations,best_rolling,average_rolling,composite,best_composite,wins,saves,"
       "first_save_generation\n";
-  std::string bytes;
   for (std::size_t i = 0; i < tasks.size(); ++i) {
     const Task& t = tasks[i];
     int exitStatus = 0;
-    RunState state = ReadRunState(dir, t.index, &exitStatus);
-    if (state == RunState::kDone &&
-        !(ReadBytes((fs::path(RunDir(dir, t.index)) / "run.csv").string(), &bytes) &&
-          ParseRun(bytes, t.generations, &runs[i]))) {
-      outcome->leftOut.push_back(TaskName(plan, t) + ": its run.csv is not whole; left out of the summary");
-      state = RunState::kMissing;
-    }
+    const RunState state = ReadRunState(dir, t, &exitStatus, &runs[i]);
     std::string status = "done";
-    if (state == RunState::kDone) {
+    if (state == RunState::kNotWhole) {
+      status = "missing";
+      ++outcome->missing;
+      outcome->leftOut.push_back(TaskName(plan, t) + ": its run.csv is not whole; left out of the summary");
+    } else if (state == RunState::kDone) {
       finished[i] = true;
       ++outcome->done;
     } else if (state == RunState::kFailed) {
@@ -152,22 +85,23 @@ bool WriteSummary(const std::string& dir, const Plan& plan, SummaryOutcome* outc
   std::string summaryCsv =
       "variant,generation,runs,best_rolling_mean,best_rolling_sd,average_rolling_mean,average_rolling_sd,"
       "composite_mean,composite_sd\n";
-#ifdef VEXLORA_SWEEP_PLOTS
   PlotRequest request;
   request.generations = plan.generations;
   request.runsPerVariant = static_cast<int>(plan.seeds.size());
-#endif
   for (std::size_t v = 0; v < plan.variantParams.size(); ++v) {
     std::vector<const RunValues*> of;  // tasks come in ascending seeds within a variant
     for (std::size_t i = 0; i < tasks.size(); ++i)
       if (finished[i] && tasks[i].variant == static_cast<int>(v)) of.push_back(&runs[i]);
     if (of.empty()) continue;
-#ifdef VEXLORA_SWEEP_PLOTS
     PlotSeries series;
     series.label = VariantLabel(plan, static_cast<int>(v));
     series.runs = static_cast<int>(of.size());
-    const double spread = 1.96 / std::sqrt(static_cast<double>(of.size()));
-#endif
+    // The band is the 95 % confidence interval of the mean, mean +- t*sd/sqrt(n)
+    // with Student's t of n - 1 degrees of freedom; one run has no spread and
+    // no band (its standard deviation is written empty).
+    const bool spread = of.size() > 1;
+    const double halfWidthPerSd =
+        spread ? StudentT975(static_cast<int>(of.size()) - 1) / std::sqrt(static_cast<double>(of.size())) : 0.0;
     for (int g = 0; g < plan.generations; ++g) {
       const Statistic best = Over(of, &RunValues::bestRolling, g);
       const Statistic average = Over(of, &RunValues::averageRolling, g);
@@ -175,28 +109,24 @@ bool WriteSummary(const std::string& dir, const Plan& plan, SummaryOutcome* outc
       summaryCsv += std::to_string(v) + "," + std::to_string(g) + "," + std::to_string(of.size());
       for (const Statistic* s : {&best, &average, &composite}) {
         Append(&summaryCsv, ",%.17g", s->mean);
-        Append(&summaryCsv, ",%.17g", s->sd);
+        if (spread)
+          Append(&summaryCsv, ",%.17g", s->sd);
+        else
+          summaryCsv += ",";
       }
       summaryCsv += "\n";
-#ifdef VEXLORA_SWEEP_PLOTS
       series.generations.push_back(g);
       series.averageMean.push_back(average.mean);
-      series.averageHalfWidth.push_back(spread * average.sd);
+      series.averageHalfWidth.push_back(halfWidthPerSd * average.sd);
       series.bestMean.push_back(best.mean);
-      series.bestHalfWidth.push_back(spread * best.sd);
-#endif
+      series.bestHalfWidth.push_back(halfWidthPerSd * best.sd);
     }
-#ifdef VEXLORA_SWEEP_PLOTS
     request.series.push_back(std::move(series));
-#endif
   }
 
   const fs::path d(dir);
   if (!WriteFileAtomically((d / "runs.csv").string(), runsCsv, why) ||
       !WriteFileAtomically((d / "summary.csv").string(), summaryCsv, why))
     return false;
-#ifdef VEXLORA_SWEEP_PLOTS
-  if (!WriteSummaryPlots(request, (d / "summary.png").string(), (d / "summary.svg").string(), why)) return false;
-#endif
-  return true;
+  return WriteSummaryPlots(request, (d / "summary.png").string(), (d / "summary.svg").string(), why);
 }

@@ -11,8 +11,10 @@
 //                then first_save_generation; status done, failed:<status> or missing
 //   summary.csv  per variant and generation over its finished runs: the mean
 //                and sample standard deviation of best_rolling,
-//                average_rolling and composite
-//   summary.png, summary.svg  the same as a picture
+//                average_rolling and composite (the deviation empty for one run)
+//   summary.png, summary.svg  the same as a picture, each mean with its 95 %
+//                confidence interval, mean +- t*sd/sqrt(n) (Student's t, n - 1
+//                degrees of freedom), for two runs or more
 // Means are summed in ascending seed order, so the files depend only on the
 // runs, never on the order in which they finished.
 struct SummaryOutcome {

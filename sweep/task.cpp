@@ -11,8 +11,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/file_io.h"
 #include "sweep/child.h"
-#include "sweep/layout.h"
+#include "sweep/experiment_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -28,34 +29,55 @@ std::string LastLine(const std::string& path) {
   return last;
 }
 
-// The finished CSV reaches the disk before its name says it is whole.
-bool Sync(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool ok = fsync(fd) == 0;
-  close(fd);
-  return ok;
-}
-
 }  // namespace
 
-pid_t StartTask(const std::string& dir, const Plan& plan, const Task& task, const std::string& evolve,
-                std::string* why) {
+TaskStart StartTask(const std::string& dir, const Plan& plan, const Task& task, const std::string& evolve) {
+  TaskStart start;
+  int ignored = 0;
+  if (ReadRunState(dir, task, &ignored) == RunState::kDone) {
+    start.kind = TaskStart::kFinished;
+    return start;
+  }
+  switch (start.lock.Take(dir, task.index, &start.why)) {
+    case TaskLock::Outcome::kElsewhere:
+      start.kind = TaskStart::kElsewhere;
+      return start;
+    case TaskLock::Outcome::kFailed:
+      return start;
+    case TaskLock::Outcome::kHeld:
+      break;
+  }
+  // Another runner may have finished it before letting go of the lock.
+  if (ReadRunState(dir, task, &ignored) == RunState::kDone) {
+    start.kind = TaskStart::kFinished;
+    return start;
+  }
   const fs::path run = RunDir(dir, task.index);
+  auto failed = [&](const std::string& why) {
+    start.why = why;
+    std::error_code ec;
+    fs::create_directories(run, ec);
+    std::ofstream((run / "stderr.txt").string(), std::ios::trunc) << "vexlora-sweep: " << why << "\n";
+    std::string ignoredWhy;
+    WriteFileAtomically((run / "exit-status").string(), std::to_string(kStartFailed) + "\n", &ignoredWhy);
+    return std::move(start);
+  };
   std::error_code ec;
   fs::remove_all(run, ec);
-  if (ec || !fs::create_directories(run, ec)) {
-    *why = "cannot make " + run.string() + " empty (" + ec.message() + ")";
-    return -1;
-  }
-  if (!plan.weights.empty() && !fs::copy_file(plan.weights, run / "AllWeights.bin", ec)) {
-    *why = "cannot copy " + plan.weights + " into " + run.string() + " (" + ec.message() + ")";
-    return -1;
-  }
+  if (ec || !fs::create_directories(run, ec))
+    return failed("cannot make " + run.string() + " empty (" + ec.message() + ")");
+  // The run's directory lasts as long as the run.csv it will hold.
+  if (std::string why; !SyncDirectory(run.parent_path().string(), &why)) return failed(why);
+  if (!plan.weights.empty() && !fs::copy_file(plan.weights, run / "AllWeights.bin", ec))
+    return failed("cannot copy " + plan.weights + " into " + run.string() + " (" + ec.message() + ")");
   const std::vector<std::string> args = {
       "--quiet",  "--seed", std::to_string(task.seed), "--generations", std::to_string(task.generations),
       "--params", "../../variants/" + std::to_string(task.variant) + "/params.ini", "--csv", kPartial};
-  return StartChild(evolve, args, run.string(), (run / "stderr.txt").string(), why);
+  std::string why;
+  start.pid = StartChild(evolve, args, run.string(), (run / "stderr.txt").string(), &why);
+  if (start.pid < 0) return failed(why);
+  start.kind = TaskStart::kStarted;
+  return start;
 }
 
 TaskEnd FinishTask(const std::string& dir, const Task& task, int waitStatus) {
@@ -69,12 +91,11 @@ TaskEnd FinishTask(const std::string& dir, const Task& task, int waitStatus) {
   }
   end.status = WEXITSTATUS(waitStatus);
   if (end.status == 0) {
-    const std::string partial = (run / kPartial).string();
-    if (Sync(partial) && std::rename(partial.c_str(), (run / "run.csv").c_str()) == 0) {
+    // The finished CSV reaches the disk before its name says it is whole.
+    if (RenameDurably((run / kPartial).string(), (run / "run.csv").string(), &end.message)) {
       end.kind = TaskEnd::kDone;
       return end;
     }
-    end.message = "cannot rename " + partial + " (" + std::strerror(errno) + ")";
     end.status = 1;
   }
   end.kind = TaskEnd::kFailed;
@@ -100,17 +121,26 @@ long long GenerationsWritten(const std::string& dir, const Task& task) {
   return lines > 0 ? lines - 1 : 0;  // the header is no generation
 }
 
+std::string ElsewhereLine(const Plan& plan, const Task& task) {
+  return TaskName(plan, task) + " is running in another vexlora-sweep; left to it";
+}
+
 int RunOneTask(const std::string& dir, const Plan& plan, const Task& task, const std::string& evolve) {
-  int ignored = 0;
-  if (ReadRunState(dir, task.index, &ignored) == RunState::kDone) return 0;
-  std::string why;
-  const pid_t pid = StartTask(dir, plan, task, evolve, &why);
-  if (pid < 0) {
-    std::fprintf(stderr, "vexlora-sweep: %s\n", why.c_str());
-    return 1;
+  TaskStart start = StartTask(dir, plan, task, evolve);
+  switch (start.kind) {
+    case TaskStart::kFinished:
+      return 0;
+    case TaskStart::kElsewhere:
+      std::fprintf(stderr, "vexlora-sweep: %s\n", ElsewhereLine(plan, task).c_str());
+      return 0;
+    case TaskStart::kFailed:
+      std::fprintf(stderr, "vexlora-sweep: %s could not start: %s\n", TaskName(plan, task).c_str(), start.why.c_str());
+      return 1;
+    case TaskStart::kStarted:
+      break;
   }
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  while (waitpid(start.pid, &status, 0) < 0 && errno == EINTR) {
   }
   const TaskEnd end = FinishTask(dir, task, status);
   if (end.kind == TaskEnd::kDone) return 0;

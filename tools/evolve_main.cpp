@@ -16,9 +16,11 @@
 
 #include "behaviour/genome_file.h"
 #include "behaviour/run_record.h"
-#include "common/whole_file.h"
+#include "common/progress_line.h"
+#include "common/file_io.h"
 #include "genetics/weight_file.h"
 #include "params/params.h"
+#include "startup/run_csv.h"
 #include "startup/startup.h"
 #include "tools/command_line.h"
 #include "tools/number_option.h"
@@ -58,12 +60,7 @@ struct Options {
 };
 
 // False when the text did not reach the stream; errno says why.
-bool WriteHeader(std::FILE* out) {
-  return std::fputs(
-             "generation,best_fitness,worst_fitness,average_fitness,best_index,worst_index,best_rolling,"
-             "average_rolling,composite,best_composite,wins,saves\n",
-             out) >= 0;
-}
+bool WriteHeader(std::FILE* out) { return std::fprintf(out, "%s\n", kRunCsvHeader) >= 0; }
 
 bool WriteRow(std::FILE* out, const World& w) {
   const GeneticAlgorithm& ga = *w.pGA;
@@ -74,11 +71,8 @@ bool WriteRow(std::FILE* out, const World& w) {
 }
 
 void ShowProgress(int done, int total, double seconds) {
-  const double rate = seconds > 0 ? done / seconds : 0.0;
-  constexpr int kWidth = 30;
-  const int filled = total > 0 ? static_cast<int>(static_cast<long long>(kWidth) * done / total) : kWidth;
-  std::fprintf(stderr, "\r[%s%s] %d/%d generations, %.1f gen/s ", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-               std::string(static_cast<std::size_t>(kWidth - filled), '.').c_str(), done, total, rate);
+  const ProgressFigures f{done, total, "generations", done, total - done, seconds};
+  std::fprintf(stderr, "\r%s\033[K", ProgressLine(f).c_str());
   std::fflush(stderr);
 }
 
@@ -199,7 +193,7 @@ int main(int argc, char** argv) {
   const std::string csvName = opt.csv.empty() ? "standard output" : opt.csv;
   if (!opt.csv.empty()) {
     out = std::fopen(opt.csv.c_str(), "w");
-    if (!out) return Fail("cannot write " + opt.csv + ": " + std::strerror(errno));
+    if (!out) return Lost(opt.csv, std::strerror(errno));  // like a movie that cannot be made: status 1
   }
 
   const std::uint32_t seed = opt.seed ? *opt.seed : static_cast<std::uint32_t>(std::time(nullptr));
@@ -255,7 +249,7 @@ int main(int argc, char** argv) {
 #endif
 
   if (status == 0 && !opt.bestGenomes.empty()) {
-    if (std::string why; !WriteWhole(opt.bestGenomes, GenomeFileBytes(recorder->History().best), &why)) {
+    if (std::string why; !WriteFileAtomically(opt.bestGenomes, GenomeFileBytes(recorder->History().best), &why)) {
       std::fprintf(stderr, "vexlora-evolve: %s\n", why.c_str());
       return kFailed;
     }

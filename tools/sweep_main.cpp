@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "sweep/child.h"
-#include "sweep/layout.h"
+#include "sweep/experiment_dir.h"
 #include "sweep/plan.h"
 #include "sweep/scheduler.h"
 #include "sweep/slurm.h"
@@ -104,7 +104,7 @@ std::vector<Task> Unfinished(const std::string& dir, const Plan& plan) {
   std::vector<Task> left;
   for (const Task& t : PlanTasks(plan)) {
     int ignored = 0;
-    if (ReadRunState(dir, t.index, &ignored) != RunState::kDone) left.push_back(t);
+    if (ReadRunState(dir, t, &ignored) != RunState::kDone) left.push_back(t);
   }
   return left;
 }
@@ -168,7 +168,6 @@ int main(int argc, char** argv) {
     options.evolve = evolve;
     const SchedulerResult result =
         RunTasks(dir, held, left, static_cast<int>(PlanTasks(held).size() - left.size()), options);
-    if (!result.error.empty()) return Say(kTrouble, result.error);
     if (result.stopSignal) {
       Say(0, "stopped; `vexlora-sweep run " + dir + "` finishes what is left");
       signal(result.stopSignal, SIG_DFL);

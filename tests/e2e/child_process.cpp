@@ -28,6 +28,8 @@ ChildProcess::ChildProcess(const std::string& directory, const std::vector<std::
     if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
         chdir(directory.c_str()) != 0)
       _exit(127);
+    for (const int fd : {in, out, err})
+      if (fd > 2) close(fd);
     execv(args[0], args.data());
     const ssize_t ignored = write(2, kExecFailed, sizeof kExecFailed - 1);
     (void)ignored;

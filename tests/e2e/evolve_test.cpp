@@ -169,4 +169,13 @@ TEST(EvolveFailures, CsvThatCannotBeWrittenWholeIsAFailure) {
   EXPECT_EQ(Lines(out.err).size(), 2u) << out.err;  // the seed, then the failure
   // The log is still closed properly.
   EXPECT_NE(ReadFile(dir.File("Dbg.Log")).find("Goodbye\n"), std::string::npos);
+
+  // A CSV that cannot be created is a file not written, like a movie that
+  // cannot be: status 1, one line, and nothing run.
+  TempDir fresh;
+  WriteFile(fresh.File("params.ini"), ParamsWith("TicksPerGeneration", "20"));
+  const ProgramResult none = Evolve(fresh, "--seed 1 --generations 3 --csv no/such/dir/run.csv");
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err, "vexlora-evolve: cannot write no/such/dir/run.csv: No such file or directory\n");
+  EXPECT_FALSE(std::filesystem::exists(fresh.File("Dbg.Log"))) << "the run started";
 }

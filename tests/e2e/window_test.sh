@@ -683,12 +683,15 @@ case_capture_keys() {
   xdotool key --window "$W" s s
   local i
   for ((i = 0; i < 100 && $(grep -c 'vexlora: saved ' "$WORK/err") < 3; i++)); do sleep 0.1; done
+  # The second and third lines name the two new files: each saved, each once.
   local names
-  names=$(grep -o 'saved vexlora-.*' "$WORK/err" | sed 's/^saved //' | tail -n2)
-  [ "$(printf '%s\n' "$names" | wc -l)" -eq 2 ] || fail "not three PNGs saved"
+  names=$(grep -o 'vexlora: saved vexlora-.*' "$WORK/err" | sed 's/^vexlora: saved //')
+  [ "$(printf '%s\n' "$names" | grep -c .)" -eq 3 ] || fail "not three PNGs saved: $names"
+  [ "$(printf '%s\n' "$names" | sort -u | wc -l)" -eq 3 ] || fail "a PNG name said twice: $names"
+  [ "$(ls "$RUN" | grep -c '^vexlora-.*\.png$')" -eq 3 ] || fail "not three PNGs in the directory: $(ls "$RUN")"
   local second third
-  second=$(printf '%s\n' "$names" | head -n1)
-  third=$(printf '%s\n' "$names" | tail -n1)
+  second=$(printf '%s\n' "$names" | sed -n 2p)
+  third=$(printf '%s\n' "$names" | sed -n 3p)
   [ -f "$RUN/$second" ] && [ -f "$RUN/$third" ] && [ "$second" != "$third" ] || fail "PNGs named alike: $second $third"
   if [ "${second:0:23}" = "${third:0:23}" ]; then
     [[ $third == *-2.png || $third == *-3.png ]] || fail "a PNG in the same second as another is $third"

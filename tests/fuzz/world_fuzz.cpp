@@ -20,6 +20,7 @@
 #include "log/debug_log.h"
 #include "params/params.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "world/fungus_transform.h"
 #include "world/world.h"
 
 namespace {

@@ -16,8 +16,9 @@ declare -A layer=(
   [support]=12                                                                            # test helpers
   [tests]=13 [bench]=13
 )
-# support/ is plain standard library, like the core.
-declare -A alone=([support]=1)
+# Folders that use the standard library alone: the test helpers, and the
+# shapes and transforms, which read no parameter.
+declare -A alone=([support]=1 [geometry]=1)
 core_top=7
 
 failures=0

@@ -110,6 +110,22 @@ TEST(ParamsReading, SignsExponentsAndExtraText) {
   EXPECT_EQ(p.EliteCopyFactor, 1);
 }
 
+// The values' texts as the reader takes them: as written, and only as far
+// as it reads (a real in an integer's place ends the reading there).
+TEST(ParamsReading, ValueTextsAreTheReadersOwn) {
+  std::string text = kDefault;
+  text.replace(text.find("EliteCount 4"), 12, "EliteCount\t +7");
+  text.replace(text.find("MutationRate 0.1"), 16, "MutationRate 1e-3");
+  const std::vector<std::string> values = ParamValueTexts(text);
+  ASSERT_EQ(values.size(), 19u);
+  EXPECT_EQ(values[0], "60");
+  EXPECT_EQ(values[7], "0.3");
+  EXPECT_EQ(values[15], "1e-3");
+  EXPECT_EQ(values[17], "+7");
+  text.replace(text.find("HiddenLayerSize 6"), 17, "HiddenLayerSize 2.5");
+  EXPECT_EQ(ParamValueTexts(text), (std::vector<std::string>{"60", "1", "1", "2"}));
+}
+
 TEST(ParamsReading, TextWhereANumberBelongsStopsTheReading) {
   std::string text = kDefault;
   text.replace(text.find("FrameRate 60"), 12, "FrameRate sixty");

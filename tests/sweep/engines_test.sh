@@ -65,11 +65,16 @@ sed 's/^TicksPerGeneration .*/TicksPerGeneration 300/' "$base_params" > "$work/p
 grep -qx "TicksPerGeneration 300" "$work/params.ini" || fail "no TicksPerGeneration line in $base_params"
 plan=(--seeds 1-2 --set MutationRate=0.05,0.3 --params "$work/params.ini" --generations 4)
 
+# On the cluster the experiment's path holds a space and a per cent sign,
+# which sweep.sbatch's #SBATCH lines must keep.
+remote="$work/remote"
+[ "$engine" = slurm ] && remote="$work/remote 100% dir"
+
 # The reference: the same plan run here.
 "$sweep" run "$work/local" "${plan[@]}" --jobs 2 --quiet || fail "the local sweep exited with $?"
 
-"$sweep" plan "$work/remote" "${plan[@]}" || fail "plan exited with $?"
-tasks=$(tail -n +2 "$work/remote/tasks.csv" | cut -d, -f1)
+"$sweep" plan "$remote" "${plan[@]}" || fail "plan exited with $?"
+tasks=$(tail -n +2 "$remote/tasks.csv" | cut -d, -f1)
 [ "$(echo $tasks)" = "0 1 2 3" ] || fail "expected tasks 0 to 3 in tasks.csv, found: $(echo $tasks)"
 
 started=$SECONDS
@@ -79,8 +84,8 @@ case $engine in
     up=$((SECONDS - started))
     # shellcheck disable=SC1091
     source "$cluster/env"
-    ids=$("$sweep" slurm "$work/remote" --submit) || fail "slurm --submit exited with $?"
-    [ -s "$work/remote/sweep.sbatch" ] || fail "no sweep.sbatch written"
+    ids=$("$sweep" slurm "$remote" --submit) || fail "slurm --submit exited with $?"
+    [ -s "$remote/sweep.sbatch" ] || fail "no sweep.sbatch written"
     read -r array_job summary_job _ <<< "$(echo $ids)"
     [ -n "$array_job" ] && [ -n "$summary_job" ] || fail "expected two job ids, got: $ids"
 
@@ -97,32 +102,37 @@ case $engine in
         echo "The jobs after 300 s:" >&2
         squeue -t all >&2 || true
         bash "$here/slurm_cluster.sh" logs "$cluster"
-        tail -n 20 "$work/remote"/slurm/* >&2 || true
+        tail -n 20 "$remote"/slurm/* >&2 || true
         fail "the summary job $summary_job did not end within 300 s (state: ${state:-unknown})"
       fi
       sleep 0.5
     done
     if [ "$state" != COMPLETED ]; then
       squeue -t all >&2 || true
-      tail -n 20 "$work/remote"/slurm/* >&2 || true
+      tail -n 20 "$remote"/slurm/* >&2 || true
       fail "the summary job ended $state"
     fi
     array_states=$(squeue -h -t all -j "$array_job" -o %T | sort -u | tr '\n' ' ')
     [ "$array_states" = "COMPLETED " ] || fail "the array's tasks ended: $array_states"
+    # Their output where sweep.sbatch says: four array tasks and the summary.
+    outputs=$(ls "$remote/slurm")
+    [ "$(grep -c "^${array_job}_[0-3]\.out\$" <<< "$outputs")" -eq 4 ] &&
+      [ "$(grep -c "^summarise_${summary_job}\.out\$" <<< "$outputs")" -eq 1 ] ||
+      fail "expected the output of four array tasks and the summary in $remote/slurm, found: $(echo $outputs)"
     ;;
   parallel)
     # shellcheck disable=SC2086
-    parallel --will-cite -j2 "$sweep" task "$work/remote" {} ::: $tasks || fail "a parallel task failed"
-    "$sweep" summarise "$work/remote" || fail "summarise exited with $?"
+    parallel --will-cite -j2 "$sweep" task "$remote" {} ::: $tasks || fail "a parallel task failed"
+    "$sweep" summarise "$remote" || fail "summarise exited with $?"
     ;;
 esac
 took=$((SECONDS - started))
 
 for file in runs.csv summary.csv summary.png summary.svg runs/{0,1,2,3}/run.csv; do
   [ -f "$work/local/$file" ] || fail "the local sweep wrote no $file"
-  cmp "$work/local/$file" "$work/remote/$file" || fail "$file differs from the local sweep's"
+  cmp "$work/local/$file" "$remote/$file" || fail "$file differs from the local sweep's"
 done
-grep -q "^3,1,2,done," "$work/remote/runs.csv" || fail "runs.csv does not list task 3 (variant 1, seed 2) as done"
+grep -q "^3,1,2,done," "$remote/runs.csv" || fail "runs.csv does not list task 3 (variant 1, seed 2) as done"
 
 if [ "$engine" = slurm ]; then
   bash "$here/slurm_cluster.sh" stop "$cluster" || fail "the cluster left processes behind"

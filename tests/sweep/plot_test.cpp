@@ -110,6 +110,41 @@ TEST(SummaryPlot, PngHasTheSvgSizeAndShowsEveryVariantInBothPanels) {
   EXPECT_LT(picture.colouredAbove, 100);
 }
 
+// Pale tints (a band, or a legend swatch's band) in the legend rows at the
+// bottom of a picture, where no curve goes.
+int PaleInLegend(const std::string& path) {
+  std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
+      cairo_image_surface_create_from_png(path.c_str()), cairo_surface_destroy);
+  const int height = cairo_image_surface_get_height(surface.get());
+  const unsigned char* data = cairo_image_surface_get_data(surface.get());
+  const int stride = cairo_image_surface_get_stride(surface.get());
+  int pale = 0;
+  for (int y = height - 40; y < height; ++y) {
+    for (int x = 0; x < cairo_image_surface_get_width(surface.get()); ++x) {
+      const unsigned char* p = data + y * stride + 4 * x;
+      const int spread = std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]});
+      if (spread >= 10 && spread <= 60 && std::min({p[0], p[1], p[2]}) >= 150) ++pale;
+    }
+  }
+  return pale;
+}
+
+// One run a variant has no spread: no band in the panels nor in the legend.
+TEST(SummaryPlot, OneRunAVariantDrawsNoBand) {
+  TempDir dir;
+  std::string why;
+  PlotRequest one = Request(2, 12);
+  one.runsPerVariant = 1;
+  for (PlotSeries& s : one.series) {
+    s.runs = 1;
+    for (std::vector<double>* h : {&s.averageHalfWidth, &s.bestHalfWidth}) h->assign(h->size(), 0.0);
+  }
+  ASSERT_TRUE(WriteSummaryPlots(one, dir.File("one.png"), dir.File("one.svg"), &why)) << why;
+  EXPECT_LT(PaleInLegend(dir.File("one.png")), 20);  // a line's antialiased ends at most
+  ASSERT_TRUE(WriteSummaryPlots(Request(2, 12), dir.File("five.png"), dir.File("five.svg"), &why)) << why;
+  EXPECT_GT(PaleInLegend(dir.File("five.png")), 200) << "the legend shows no band where there is one";
+}
+
 TEST(SummaryPlot, UnwritablePlacesFailWithTheReason) {
   TempDir dir;
   std::string why;

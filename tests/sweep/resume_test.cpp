@@ -43,15 +43,6 @@ std::map<std::string, std::string> Results(const fs::path& dir) {
   return files;
 }
 
-bool WaitUntil(const std::function<bool()>& done, double seconds) {
-  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
-  while (!done()) {
-    if (Clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
-
 class Resume : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,10 +1,37 @@
 #include "tests/sweep/sweep_support.h"
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
+#include <thread>
+
+#include "support/temp_dir.h"
+#include "tests/e2e/run_program.h"
 
 namespace fs = std::filesystem;
+
+std::string SeparateRun(const std::string& params, const std::string& weights, int seed, int generations) {
+  TempDir dir;
+  WriteFile(dir.File("params.ini"), params);
+  if (!weights.empty()) WriteFile(dir.File("AllWeights.bin"), weights);
+  const ProgramResult r = RunProgram(dir.path().string(), Quote(kEvolveProgram) + " --quiet --seed " +
+                                                              std::to_string(seed) + " --generations " +
+                                                              std::to_string(generations));
+  EXPECT_EQ(r.status, 0) << r.err;
+  return r.out;
+}
+
+bool WaitUntil(const std::function<bool()>& done, double seconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
 
 std::map<std::string, std::string> FilesUnder(const fs::path& dir) {
   std::map<std::string, std::string> files;
@@ -68,7 +95,8 @@ std::string ExpectedSummary(const std::vector<std::vector<std::string>>& runCsvs
         const double mean = sum / n;
         double squares = 0.0;
         for (const auto& run : runs) squares += (run.at(g).at(c) - mean) * (run.at(g).at(c) - mean);
-        out += "," + Real(mean) + "," + Real(runs.size() > 1 ? std::sqrt(squares / (n - 1)) : 0.0);
+        // One run has no spread: its standard deviation is left empty.
+        out += "," + Real(mean) + "," + (runs.size() > 1 ? Real(std::sqrt(squares / (n - 1))) : "");
       }
       out += "\n";
     }

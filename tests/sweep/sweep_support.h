@@ -5,6 +5,7 @@
 // experiment directory.
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,3 +33,10 @@ std::vector<int> ProcessesUnder(const std::filesystem::path& dir);
 // summary.csv as the statistics across the given run.csv texts of each
 // variant (in ascending seed order), computed here from the CSVs alone.
 std::string ExpectedSummary(const std::vector<std::vector<std::string>>& runCsvsByVariant);
+
+// The CSV vexlora-evolve prints in an empty directory holding these
+// parameters (and this weight file, when not empty).
+std::string SeparateRun(const std::string& params, const std::string& weights, int seed, int generations);
+
+// Waits until done() holds, at most seconds; false when it never did.
+bool WaitUntil(const std::function<bool()>& done, double seconds);

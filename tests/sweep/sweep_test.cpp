@@ -2,8 +2,11 @@
 // its summary the statistics of their CSVs, and what it refuses leaves
 // nothing behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,17 +24,6 @@ const std::vector<int> kSeeds = {1, 2, 3};
 constexpr int kGenerations = 6;
 
 std::string Sweep(const std::string& args) { return Quote(kSweep) + " " + args; }
-
-// The CSV vexlora-evolve prints in an empty directory with these parameters.
-std::string SeparateRun(const std::string& params, int seed, int generations) {
-  TempDir dir;
-  WriteFile(dir.File("params.ini"), params);
-  const ProgramResult r = RunProgram(dir.path().string(), Quote(kEvolveProgram) + " --quiet --seed " +
-                                                              std::to_string(seed) + " --generations " +
-                                                              std::to_string(generations));
-  EXPECT_EQ(r.status, 0) << r.err;
-  return r.out;
-}
 
 TEST(Sweep, GridRunsAreEvolveRunsAndTheSummaryTheirStatistics) {
   TempDir work;
@@ -58,7 +50,7 @@ TEST(Sweep, GridRunsAreEvolveRunsAndTheSummaryTheirStatistics) {
     for (std::size_t s = 0; s < kSeeds.size(); ++s) {
       const int task = static_cast<int>(v * kSeeds.size() + s);
       const std::string csv = ReadFile((dir / "runs" / std::to_string(task) / "run.csv").string());
-      EXPECT_EQ(csv, SeparateRun(params, kSeeds[s], kGenerations)) << "task " << task;
+      EXPECT_EQ(csv, SeparateRun(params, "", kSeeds[s], kGenerations)) << "task " << task;
       EXPECT_FALSE(fs::exists(dir / "runs" / std::to_string(task) / "run.csv.part"));
       csvs[v].push_back(csv);
     }
@@ -119,7 +111,7 @@ TEST(Sweep, AFailedVariantIsReportedAndTheOthersSummarised) {
   EXPECT_EQ(rows[4], "3,1,2,failed:1,3,,,,,,,");
   const std::string good = ParamsWith(ScenarioText(), "InputCount", "1");
   EXPECT_EQ(ReadFile((dir / "summary.csv").string()),
-            ExpectedSummary({{SeparateRun(good, 1, 3), SeparateRun(good, 2, 3)}}));
+            ExpectedSummary({{SeparateRun(good, "", 1, 3), SeparateRun(good, "", 2, 3)}}));
 
   // The summary alone says the same.
   const ProgramResult again = RunProgram(work.path().string(), Sweep("summarise exp"));
@@ -149,14 +141,9 @@ TEST(Sweep, EveryRunStartsFromTheGivenWeights) {
   const ProgramResult r = RunProgram(work.path().string(), Sweep("run exp " + plan));
   ASSERT_EQ(r.status, 0) << r.err;
   for (const auto& [task, seed] : std::vector<std::pair<int, int>>{{0, 4}, {1, 6}}) {
-    TempDir alone;
-    WriteFile(alone.File("params.ini"), ScenarioText());
-    WriteFile(alone.File("AllWeights.bin"), weights);
-    const ProgramResult separate = RunProgram(alone.path().string(), Quote(kEvolveProgram) + " --quiet --seed " +
-                                                                         std::to_string(seed) + " --generations 3");
     const std::string csv = ReadFile(work.File("exp/runs/" + std::to_string(task) + "/run.csv"));
-    EXPECT_EQ(csv, separate.out) << "task " << task;
-    EXPECT_NE(csv, SeparateRun(ScenarioText(), seed, 3)) << "the weights made no difference";
+    EXPECT_EQ(csv, SeparateRun(ScenarioText(), weights, seed, 3)) << "task " << task;
+    EXPECT_NE(csv, SeparateRun(ScenarioText(), "", seed, 3)) << "the weights made no difference";
   }
   // The same plan again continues it; other weights are another experiment.
   EXPECT_EQ(RunProgram(work.path().string(), Sweep("run exp " + plan)).status, 0);
@@ -181,6 +168,123 @@ TEST(Sweep, ProgressShowsOnATerminalOnly) {
   const ProgramResult quiet = onTerminal("run quiet --seeds 1-2 --params base.ini --generations 3 --quiet");
   ASSERT_EQ(quiet.status, 0) << quiet.out << quiet.err;
   EXPECT_EQ(quiet.out, "");
+
+  // vexlora-evolve's bar is the same line, in generations.
+  const ProgramResult evolve = RunProgram(
+      work.path().string(), "script -qec " + Quote(Quote(kEvolveProgram) +
+                                                   " --params base.ini --seed 1 --generations 3 --csv run.csv") +
+                                " /dev/null");
+  ASSERT_EQ(evolve.status, 0) << evolve.out << evolve.err;
+  EXPECT_NE(evolve.out.find("\r[##############################] 3/3 generations, "), std::string::npos) << evolve.out;
+}
+
+// One seed a variant: no spread, so the standard deviations are empty.
+TEST(Sweep, OneRunAVariantHasNoSpread) {
+  TempDir work;
+  WriteFile(work.File("base.ini"), ScenarioText());
+  const ProgramResult r = RunProgram(work.path().string(),
+                                     Sweep("run exp --seeds 7 --set MutationRate=0.02,0.2 --params base.ini "
+                                           "--generations 3"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::vector<std::string>> csvs;
+  for (const char* rate : {"0.02", "0.2"})
+    csvs.push_back({SeparateRun(ParamsWith(ScenarioText(), "MutationRate", rate), "", 7, 3)});
+  const std::string summary = ReadFile(work.File("exp/summary.csv"));
+  EXPECT_EQ(summary, ExpectedSummary(csvs));
+  EXPECT_EQ(Lines(summary).at(1).substr(Lines(summary).at(1).size() - 1), ",") << summary;
+}
+
+// `run .` in an empty directory plans there: the directory stays the one the
+// shell stands in. With its standard descriptors closed the sweep and its
+// runs still write the same files.
+TEST(Sweep, PlansInTheCurrentEmptyDirectory) {
+  TempDir work;
+  WriteFile(work.File("base.ini"), ScenarioText());
+  fs::create_directory(work.path() / "here");
+  struct stat before {};
+  ASSERT_EQ(stat((work.path() / "here").c_str(), &before), 0);
+  const ProgramResult r = RunProgram((work.path() / "here").string(),
+                                     Sweep("run . --seeds 1-2 --params ../base.ini --generations 3"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  struct stat after {};
+  ASSERT_EQ(stat((work.path() / "here").c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "the directory was replaced";
+  for (const char* file : {"tasks.csv", "variants.csv", "variants/0/params.ini", "runs/1/run.csv", "summary.csv"})
+    EXPECT_TRUE(fs::exists(work.path() / "here" / file)) << file;
+  for (const fs::directory_entry& e : fs::directory_iterator(work.path() / "here"))
+    EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
+  for (const fs::directory_entry& e : fs::directory_iterator(work.path()))
+    EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
+  EXPECT_EQ(ReadFile(work.File("here/runs/1/run.csv")), SeparateRun(ScenarioText(), "", 2, 3));
+  // A directory holding anything else (a weight file alone) is not planned in, and keeps it.
+  fs::create_directory(work.path() / "kept");
+  WriteFile(work.File("kept/AllWeights.bin"), "weights");
+  EXPECT_EQ(RunProgram(work.path().string(), Sweep("plan kept --seeds 1 --params base.ini")).status, 2);
+  EXPECT_EQ(ReadFile(work.File("kept/AllWeights.bin")), "weights");
+
+  const ProgramResult closed = RunProgram(
+      work.path().string(), Sweep("run shut --seeds 1-2 --params base.ini --generations 3 <&- >&- 2>&-"));
+  EXPECT_EQ(closed.status, 0);
+  EXPECT_EQ(ReadFile(work.File("shut/runs/1/run.csv")), SeparateRun(ScenarioText(), "", 2, 3));
+  EXPECT_EQ(ReadFile(work.File("shut/summary.csv")), ReadFile(work.File("here/summary.csv")));
+}
+
+// Every file the sweep writes under a temporary name reaches the disk before
+// its rename, and the rename reaches it before the sweep goes on: strace
+// shows an fsync of the file before each rename and of its directory after.
+TEST(Sweep, EveryRenameIsSyncedBeforeAndAfter) {
+  if (std::system("command -v strace > /dev/null") != 0) {
+    if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") FAIL() << "strace is not installed";
+    GTEST_SKIP() << "strace is not installed (scripts/install-deps.sh installs it)";
+  }
+  TempDir work;
+  WriteFile(work.File("base.ini"), ScenarioText());
+  const std::string dir = (work.path() / "exp").string();
+  // The leak checker of a sanitizer build does not run under a tracer.
+  const std::string traced = "env ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 strace -qq -y -o " +
+                             Quote(work.File("trace")) + " -e trace=fsync,fdatasync,rename,renameat,renameat2 ";
+  // A failing variant writes exit-status too; `slurm` writes sweep.sbatch.
+  const ProgramResult r = RunProgram(work.path().string(),
+                                     traced + Sweep("run " + Quote(dir) + " --seeds 1-2 --set InputCount=1,2 "
+                                                    "--params base.ini --generations 2 --jobs 1"));
+  ASSERT_EQ(r.status, 3) << r.err;
+  const std::string runTrace = ReadFile(work.File("trace"));
+  ASSERT_EQ(RunProgram(work.path().string(), traced + Sweep("slurm " + Quote(dir))).status, 0);
+  const std::vector<std::string> lines = Lines(runTrace + ReadFile(work.File("trace")));
+
+  // fsync(3</path>) = 0 and rename("from", "to") = 0, in order.
+  auto synced = [](const std::string& line) -> std::string {
+    const std::size_t open = line.find('<'), close = line.rfind(">)");
+    if (!line.starts_with("fsync(") || open == std::string::npos || close == std::string::npos ||
+        !line.ends_with(" = 0"))
+      return "";
+    return line.substr(open + 1, close - open - 1);
+  };
+  std::set<std::string> renamedNames;
+  std::vector<std::size_t> renames;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].starts_with("rename") && lines[i].ends_with(" = 0")) renames.push_back(i);
+  for (std::size_t k = 0; k < renames.size(); ++k) {
+    const std::string& line = lines[renames[k]];
+    std::vector<std::string> quoted;
+    for (std::size_t at = line.find('"'); at != std::string::npos; at = line.find('"', line.find('"', at + 1) + 1))
+      quoted.push_back(line.substr(at + 1, line.find('"', at + 1) - at - 1));
+    ASSERT_EQ(quoted.size(), 2u) << line;
+    const std::string from = fs::weakly_canonical(quoted[0]).string();
+    const std::string to = fs::weakly_canonical(quoted[1]).string();
+    renamedNames.insert(fs::path(to).filename().string());
+    const std::size_t previous = k == 0 ? 0 : renames[k - 1];
+    const std::size_t next = k + 1 < renames.size() ? renames[k + 1] : lines.size();
+    bool fileSynced = false, directorySynced = false;
+    for (std::size_t i = previous; i < renames[k]; ++i) fileSynced = fileSynced || synced(lines[i]) == from;
+    for (std::size_t i = renames[k] + 1; i < next; ++i)
+      directorySynced = directorySynced || synced(lines[i]) == fs::path(to).parent_path().string();
+    EXPECT_TRUE(fileSynced) << "not synced before its rename: " << line;
+    EXPECT_TRUE(directorySynced) << "directory not synced after: " << line;
+  }
+  for (const char* name : {"exp", "run.csv", "exit-status", "runs.csv", "summary.csv", "summary.png", "summary.svg",
+                           "sweep.sbatch"})
+    EXPECT_TRUE(renamedNames.count(name)) << name << " was not written under a temporary name";
 }
 
 struct Refusal {
@@ -205,6 +309,10 @@ TEST(Sweep, BadInputIsRefusedInOneLineBeforeAnythingIsMade) {
       {"run exp --seeds 1 --jobs 0", "--jobs: \"0\" is not a whole number from 1 to 4096"},
       {"run exp --seeds 1 --params none.ini", "--params: cannot read none.ini (No such file or directory)"},
       {"run exp --seeds 1 --weights none.bin", "--weights: cannot read none.bin (No such file or directory)"},
+      // Values are told apart as the parameter reads them.
+      {"run exp --seeds 1 --set MutationRate=0.1,0.10", "--set MutationRate: 0.10 is 0.1 again"},
+      {"run exp --seeds 1 --set EliteCount=+2,2", "--set EliteCount: 2 is +2 again"},
+      {"plan exp --seeds 1-60000,40001-100001", "--seeds: more than 100,000 seeds"},
   };
   const std::map<std::string, std::string> before = FilesUnder(work.path());
   for (const Refusal& refusal : refusals) {
@@ -215,6 +323,12 @@ TEST(Sweep, BadInputIsRefusedInOneLineBeforeAnythingIsMade) {
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(FilesUnder(work.path()) == before && !fs::exists(work.path() / "exp")) << refusal.args;
   }
+
+  // A seed given twice counts once.
+  const ProgramResult twice = RunProgram(work.path().string(), Sweep("plan big --seeds 1-60000,1-60000"));
+  EXPECT_EQ(twice.status, 0) << twice.err;
+  EXPECT_EQ(Lines(ReadFile(work.File("big/tasks.csv"))).size(), 60001u);
+  fs::remove_all(work.path() / "big");
 
   // A planned experiment is continued but never mixed with another.
   ASSERT_EQ(RunProgram(work.path().string(), Sweep("plan exp --seeds 1-3 --set MutationRate=0.05,0.2")).status, 0);

@@ -1,4 +1,4 @@
-#include "movie/capture_name.h"
+#include "app/capture_name.h"
 
 #include <sys/stat.h>
 

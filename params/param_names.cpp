@@ -1,7 +1,7 @@
-#include "sweep/param_names.h"
+#include "params/param_names.h"
 
-#include <bit>
 #include <cstdint>
+#include <cstring>
 
 const ParamName kParamNames[kParamCount] = {
     {"FrameRate", &ParamsRecord::FrameRate, nullptr},
@@ -34,5 +34,15 @@ int FindParam(const std::string& name) {
 bool SameParam(const ParamsRecord& a, const ParamsRecord& b, int i) {
   const ParamName& p = kParamNames[i];
   if (p.integer) return a.*p.integer == b.*p.integer;
-  return std::bit_cast<std::uint64_t>(a.*p.real) == std::bit_cast<std::uint64_t>(b.*p.real);
+  // Bit for bit (memcpy: the web build's library has no std::bit_cast).
+  std::uint64_t x, y;
+  std::memcpy(&x, &(a.*p.real), sizeof x);
+  std::memcpy(&y, &(b.*p.real), sizeof y);
+  return x == y;
+}
+
+ParamsRecord RecordWithValue(int i, const std::string& text) {
+  std::string file;
+  for (int k = 0; k < kParamCount; ++k) file += std::string(kParamNames[k].name) + " " + (k == i ? text : "0") + "\n";
+  return ParseParams(file);
 }

@@ -5,7 +5,7 @@
 #include "params/params.h"
 
 // The nineteen values of params.ini by name, in file order, as the parameter
-// record names them: what `--set NAME=...` may sweep.
+// record names them (what vexlora-sweep's `--set NAME=...` may sweep).
 struct ParamName {
   const char* name;
   int ParamsRecord::*integer;   // set for a whole-number value
@@ -21,3 +21,7 @@ int FindParam(const std::string& name);
 // True when the value at position i is the same in both records (bit for bit
 // for reals, so a NaN equals itself).
 bool SameParam(const ParamsRecord& a, const ParamsRecord& b, int i);
+
+// A record holding the value the text reads as at position i of params.ini
+// (every other value zero), as the program's reader reads it.
+ParamsRecord RecordWithValue(int i, const std::string& text);

@@ -1,4 +1,4 @@
-#include "sweep/progress.h"
+#include "common/progress_line.h"
 
 #include <cstdio>
 
@@ -19,14 +19,15 @@ std::string Duration(double seconds) {
 }  // namespace
 
 std::string ProgressLine(const ProgressFigures& f) {
-  constexpr int kWidth = 30;
-  const int filled = f.runsAll > 0 ? static_cast<int>(static_cast<long long>(kWidth) * f.runsDone / f.runsAll) : kWidth;
+  constexpr long long kWidth = 30;
+  const int filled = f.all > 0 ? static_cast<int>(kWidth * f.done / f.all) : kWidth;
   const double rate = f.seconds > 0 ? static_cast<double>(f.generationsDone) / f.seconds : 0.0;
   std::string line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
                      std::string(static_cast<std::size_t>(kWidth - filled), '.') + "] ";
   char text[160];
-  std::snprintf(text, sizeof text, "%d/%d runs, %.1f gen/s", f.runsDone, f.runsAll, rate);
+  std::snprintf(text, sizeof text, "%lld/%lld %s, %.1f gen/s", f.done, f.all, f.unit, rate);
   line += text;
-  if (rate > 0) line += ", " + Duration(static_cast<double>(f.generationsLeft) / rate) + " left";
+  if (rate > 0 && f.generationsLeft > 0)
+    line += ", " + Duration(static_cast<double>(f.generationsLeft) / rate) + " left";
   return line;
 }

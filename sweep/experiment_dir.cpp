@@ -1,4 +1,4 @@
-#include "sweep/layout.h"
+#include "sweep/experiment_dir.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,18 +11,11 @@
 #include <sstream>
 #include <vector>
 
+#include "common/file_io.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-bool ReadText(const std::string& path, std::string* text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  *text = s.str();
-  return true;
-}
 
 std::vector<std::string> SplitLine(const std::string& line) {
   std::vector<std::string> cells;
@@ -78,6 +71,37 @@ std::string TasksCsv(const Plan& plan) {
   return text;
 }
 
+// A plan's own names in DIR, in the order they are moved in: variants/
+// first (of two planners of one DIR the second fails there), variants.csv
+// next (it marks what follows as a plan's), tasks.csv last (it makes the
+// plan whole).
+const char* const kPlanEntries[] = {"variants", "variants.csv", "runs", "AllWeights.bin", "tasks.csv"};
+constexpr char kStagingPrefix[] = ".planning-";
+
+bool IsPlanEntry(const std::string& name) {
+  return std::find(std::begin(kPlanEntries), std::end(kPlanEntries), name) != std::end(kPlanEntries);
+}
+
+// Nothing but planners' staging directories, or a plan cut short while it
+// was moved into DIR: variants.csv with its header, other plan entries (runs/
+// empty) and no tasks.csv. Anything else, a user's AllWeights.bin alone say,
+// is not the sweep's to remove.
+bool HoldsOnlyAnUnfinishedPlan(const fs::path& dir) {
+  std::error_code ec;
+  bool planEntries = false;
+  for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.starts_with(kStagingPrefix)) continue;
+    if (name == "tasks.csv" || !IsPlanEntry(name)) return false;
+    if (name == "runs" && !fs::is_empty(e.path(), ec)) return false;
+    planEntries = true;
+  }
+  if (ec) return false;
+  std::string variants, why;
+  return !planEntries || (ReadWholeFile((dir / "variants.csv").string(), &variants, &why) &&
+                          variants.starts_with("variant"));
+}
+
 // The first line where two params.ini texts differ, as "X there, Y here".
 std::string FirstDifferentLine(const std::string& there, const std::string& here) {
   const std::vector<std::string> a = Lines(there), b = Lines(here);
@@ -100,46 +124,30 @@ std::string RunDir(const std::string& dir, int task) {
   return (fs::path(dir) / "runs" / std::to_string(task)).string();
 }
 
+std::string TaskLockPath(const std::string& dir, int task) {
+  return (fs::path(dir) / "runs" / (std::to_string(task) + ".lock")).string();
+}
+
 DirState InspectDir(const std::string& dir) {
   std::error_code ec;
   const fs::file_status st = fs::symlink_status(dir, ec);
   if (ec || !fs::exists(st)) return DirState::kMissing;
   if (!fs::is_directory(fs::status(dir, ec))) return DirState::kOther;
   if (fs::is_regular_file(fs::path(dir) / "tasks.csv", ec)) return DirState::kPlan;
-  if (fs::is_empty(dir, ec) && !ec) return DirState::kEmpty;
+  if (HoldsOnlyAnUnfinishedPlan(dir)) return DirState::kEmpty;
   return DirState::kOther;
-}
-
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* why) {
-  const std::string temporary = path + ".part";
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    *why = "cannot write " + temporary + " (" + std::strerror(errno) + ")";
-    return false;
-  }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      *why = "cannot write " + temporary + " (" + std::strerror(errno) + ")";
-      close(fd);
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (close(fd) != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    *why = "cannot write " + path + " (" + std::strerror(errno) + ")";
-    return false;
-  }
-  return true;
 }
 
 bool WritePlan(const std::string& dir, const Plan& plan, std::string* why) {
   const fs::path target = Normal(dir);
   const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  const fs::path staging = parent / ("." + target.filename().string() + ".planning-" + std::to_string(getpid()));
   std::error_code ec;
+  // A missing DIR appears whole, by one rename. An existing one (empty, or
+  // left with an unfinished plan) keeps its identity, since a shell may stand
+  // in it (`run .`): the plan is staged inside it and moved in, tasks.csv last.
+  const bool inPlace = fs::is_directory(target, ec);
+  const std::string stagingName = kStagingPrefix + std::to_string(getpid());
+  const fs::path staging = inPlace ? target / stagingName : parent / ("." + target.filename().string() + stagingName);
   auto fail = [&](const std::string& what) {
     *why = what;
     fs::remove_all(staging, ec);
@@ -156,15 +164,29 @@ bool WritePlan(const std::string& dir, const Plan& plan, std::string* why) {
     if (!WriteFileAtomically(VariantParamsPath(staging.string(), static_cast<int>(v)), plan.variantParams[v], &reason))
       return fail(reason);
   }
-  if (!plan.weights.empty() && !fs::copy_file(plan.weights, StartWeightsPath(staging.string()), ec))
-    return fail("cannot copy " + plan.weights + " (" + ec.message() + ")");
-  if (!WriteFileAtomically((staging / "variants.csv").string(), VariantsCsv(plan), &reason) ||
-      !WriteFileAtomically((staging / "tasks.csv").string(), TasksCsv(plan), &reason))
+  if (!plan.weights.empty() && !CopyFileDurably(plan.weights, StartWeightsPath(staging.string()), &reason))
     return fail(reason);
-  // An empty DIR is replaced by the rename; a missing one appears whole.
-  if (std::rename(staging.c_str(), target.c_str()) != 0)
-    return fail("cannot create " + target.string() + " (" + std::strerror(errno) + ")");
-  return true;
+  // Every name of the plan is on disk before the plan takes its own.
+  if (!WriteFileAtomically((staging / "variants.csv").string(), VariantsCsv(plan), &reason) ||
+      !WriteFileAtomically((staging / "tasks.csv").string(), TasksCsv(plan), &reason) ||
+      !SyncDirectory((staging / "variants").string(), &reason) ||
+      !SyncDirectory((staging / "runs").string(), &reason) ||
+      !SyncDirectory(staging.string(), &reason))
+    return fail(reason);
+  if (!inPlace) {
+    if (std::rename(staging.c_str(), target.c_str()) != 0)
+      return fail("cannot create " + target.string() + " (" + std::strerror(errno) + ")");
+    return SyncDirectory(parent.string(), why);
+  }
+  for (const fs::directory_entry& e : fs::directory_iterator(target, ec))
+    if (IsPlanEntry(e.path().filename().string())) fs::remove_all(e.path(), ec);
+  for (const char* name : kPlanEntries) {
+    if (!fs::exists(staging / name, ec)) continue;
+    if (std::rename((staging / name).c_str(), (target / name).c_str()) != 0)
+      return fail("cannot plan in " + target.string() + " (" + std::strerror(errno) + ")");
+  }
+  fs::remove(staging, ec);
+  return SyncDirectory(target.string(), why);
 }
 
 bool ReadPlan(const std::string& dir, Plan* plan, std::string* why) {
@@ -172,7 +194,8 @@ bool ReadPlan(const std::string& dir, Plan* plan, std::string* why) {
   std::string variantsText, tasksText;
   const std::string variantsPath = (fs::path(dir) / "variants.csv").string();
   const std::string tasksPath = (fs::path(dir) / "tasks.csv").string();
-  if (!ReadText(variantsPath, &variantsText) || !ReadText(tasksPath, &tasksText)) {
+  std::string reason;
+  if (!ReadWholeFile(variantsPath, &variantsText, &reason) || !ReadWholeFile(tasksPath, &tasksText, &reason)) {
     *why = dir + " holds no sweep plan (variants.csv and tasks.csv)";
     return false;
   }
@@ -195,7 +218,7 @@ bool ReadPlan(const std::string& dir, Plan* plan, std::string* why) {
     }
     plan->variantValues.emplace_back(cells.begin() + 1, cells.end());
     std::string params;
-    if (!ReadText(VariantParamsPath(dir, static_cast<int>(i - 1)), &params)) {
+    if (!ReadWholeFile(VariantParamsPath(dir, static_cast<int>(i - 1)), &params, &reason)) {
       *why = "cannot read " + VariantParamsPath(dir, static_cast<int>(i - 1));
       return false;
     }
@@ -251,8 +274,8 @@ std::string PlanDifference(const std::string& dir, const Plan& held, const Plan&
   if (held.names != asked.names || held.variantValues != asked.variantValues)
     return "--set: " + dir + " sweeps " + sets(held) + ", this run asks for " + sets(asked);
   if (held.seeds != asked.seeds)
-    return "--seeds: " + dir + " has " + FormatSeedList(held.seeds) + ", this run asks for " +
-           FormatSeedList(asked.seeds);
+    return "--seeds: " + dir + " has " + FormatRanges(held.seeds) + ", this run asks for " +
+           FormatRanges(asked.seeds);
   if (held.generations != asked.generations)
     return "--generations: " + dir + " has " + std::to_string(held.generations) + ", this run asks for " +
            std::to_string(asked.generations);
@@ -269,12 +292,15 @@ std::string PlanDifference(const std::string& dir, const Plan& held, const Plan&
   return "";
 }
 
-RunState ReadRunState(const std::string& dir, int task, int* exitStatus) {
-  const fs::path run = RunDir(dir, task);
-  std::error_code ec;
-  if (fs::is_regular_file(run / "run.csv", ec)) return RunState::kDone;
-  std::string text;
-  if (ReadText((run / "exit-status").string(), &text)) {
+RunState ReadRunState(const std::string& dir, const Task& task, int* exitStatus, RunValues* values) {
+  const fs::path run = RunDir(dir, task.index);
+  std::string text, reason;
+  if (ReadWholeFile((run / "run.csv").string(), &text, &reason)) {
+    RunValues read;
+    if (!ParseRunCsv(text, task.generations, values ? values : &read)) return RunState::kNotWhole;
+    return RunState::kDone;
+  }
+  if (ReadWholeFile((run / "exit-status").string(), &text, &reason)) {
     *exitStatus = std::atoi(text.c_str());
     return RunState::kFailed;
   }

@@ -1,12 +1,12 @@
-#include "movie/window_capture.h"
+#include "app/window_capture.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <thread>
 
+#include "app/capture_name.h"
 #include "movie/arena_movie.h"
-#include "movie/capture_name.h"
 #include "render/surface.h"
 
 namespace {
