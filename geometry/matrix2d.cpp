@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "math/correctly_rounded.h"
 #include "params/params.h"
 
 void Matrix2D::Identity() {
@@ -32,7 +33,7 @@ void Matrix2D::Scale(double sx, double sy) {
 }
 
 void Matrix2D::Rotate(double angle) {
-  const double s = std::sin(angle), c = std::cos(angle);
+  const double s = CrSin(angle), c = CrCos(angle);
   Matrix2D a;
   a.m[0][0] = c;
   a.m[0][1] = s;

@@ -9,7 +9,7 @@ src=$1
 
 # layer number of each folder; folders on one layer may not use each other.
 declare -A layer=(
-  [common]=0 [params]=1 [geometry]=2 [log]=3 [critter]=4 [genetics]=5 [world]=6 [startup]=7  # the core
+  [math]=0 [common]=0 [params]=1 [geometry]=2 [log]=3 [critter]=4 [genetics]=5 [world]=6 [startup]=7  # the core
   [render]=8 [movie]=9                                                                    # drawing
   [sweep]=8                                                                               # experiments
   [app]=10 [tools]=10                                                                     # the programs
