@@ -50,27 +50,26 @@ inline double WithSignOf(double v, double s) { return SignBit(s) ? -v : v; }
 
 // hi + lo = a, hi with 44 significant bits (lo then has at most 9): hi times
 // an integer up to 256 is exact.
-inline void Split44(double a, double& hi, double& lo) {
+[[gnu::always_inline]] inline void Split44(double a, double& hi, double& lo) {
   const double c = 513.0 * a;  // 2^9 + 1
   hi = c - (c - a);
   lo = a - hi;
 }
 
-// atan2 for finite nonzero x and y with 2^-500 <= |x|, |y| < 2^500, as
-// (hi + (early + late)) within err, with early ready long before late: the
-// value returned is hi + early rounded, which the rounding test then checks
-// against hi + early + late +- err (see CrAtan2), so the caller's chain
-// waits only on hi + early while w's tail and the check go on beside it.
+// atan2 for finite nonzero x and y with 2^-500 <= |x|, |y| < 2^500: the
+// value hi + lo within err.
 //
-// Error bound (absolute): with pw = atan w - w evaluated from w's head,
-//   pw itself (4 roundings and the coefficients: 5 units of 2^-53 |pw|),
-//   and three roundings of sums holding it: 2^-49.7 |pw|;
-//   w's tail taken to first order (w_lo (1 - w^2)): w^4 w_lo <= 2^-60 |pw|;
-//   w to 2^-98.5 relative (the denominator to 2^-99), the table and pi to
-//   2^-106, the roundings of the heads' tails: under 2^-98 of the result;
+// Error bound (absolute): with pw = atan w - w evaluated from w's
+// approximation wq (to 2^-52),
+//   pw itself (4 roundings, the coefficients and wq: 8 units of 2^-53 |pw|)
+//   and three roundings of sums holding it: 2^-49.5 |pw|;
+//   w = wh + wl to 2^-77 (the remainder's last roundings and the
+//   reciprocal's, of a tail under 2^-25 of w);
+//   the denominator to 2^-99, the table and pi to 2^-106, the roundings of
+//   the heads' tails: under 2^-98 of the result;
 //   truncation after w^7: w^9/9 <= 2^-55.6 |pw|.
-// So err = 2^-48 |pw| + 2^-96 |hi|.
-inline void Atan2Core(double y, double x, double& hi, double& early, double& late, double& err) {
+// So err = 2^-48 |pw| + 2^-76 |wh| + 2^-96 |hi|.
+[[gnu::always_inline]] inline void Atan2Core(double y, double x, double& hi, double& lo, double& err) {
   const double ax = Magnitude(x), ay = Magnitude(y);
   const bool swap = ay > ax;
   const double n = ay < ax ? ay : ax, d = ay < ax ? ax : ay;  // min and max, without a branch
@@ -87,20 +86,26 @@ inline void Atan2Core(double y, double x, double& hi, double& early, double& lat
   double numH, numL;
   TwoSum(256.0 * n - jd * dh, -(jd * dl), numH, numL);
   // Denominator 256 d + j n, to 2^-99 (the rounding of t2 + j n_lo, at most
-  // 2^-46 of it), its tail brought under half an ulp of its head.
+  // 2^-46 of it), its tail brought under half an ulp of its head so that
+  // the reciprocal of the head serves for the whole.
   double t1, t2, denH, denL;
   FastTwoSum(256.0 * d, jd * nh, t1, t2);
   FastTwoSum(t1, t2 + jd * nl, denH, denL);
-  // w = num/den as wh + wl: wh within 2^-50.5 of it, from the reciprocal
-  // (which w's tail wants too), wl from the exact remainder.
+  // w = num/den as wh + wl: wh the first 26 bits of num/den_h, so that its
+  // products with den_h's halves are exact and so is the remainder's head;
+  // wl, under 2^-25 of w, from the remainder.
   const double inv = 1.0 / denH;
-  const double wh = numH * inv;
-  const double w2 = wh * wh;
-  const double pw = wh * w2 * (-1.0 / 3 + w2 * (1.0 / 5 - w2 * (1.0 / 7)));
-  // atan(n/d) = T_h + wh + (T_l + pw) + wl (1 - w^2).
+  const double wq = numH * inv;
+  double wh, unused, bh, bl;
+  SplitDouble(wq, wh, unused);
+  SplitDouble(denH, bh, bl);
+  const double wl = ((((numH - wh * bh) - wh * bl) + numL) - wh * denL) * inv;
+  const double w2 = wq * wq;
+  const double pw = wq * w2 * (-1.0 / 3 + w2 * (1.0 / 5 - w2 * (1.0 / 7)));
+  // atan(n/d) = T_h + wh + (T_l + (wl + pw)).
   double sh, sl;
   FastTwoSum(kAtanFast[j][0], wh, sh, sl);  // |atan(j/256)| >= 2 |w| unless j = 0
-  const double l = sl + (kAtanFast[j][1] + pw);
+  const double l = sl + (kAtanFast[j][1] + (wl + pw));
   // The quadrant: K + sigma atan(n/d) with K in {0, pi/2, pi}, chosen by
   // index rather than by branches (the quadrants come in no order).
   static constexpr double kK[3][2] = {{0.0, 0.0}, {kHalfPiParts[0], kHalfPiParts[1]}, {kPiParts[0], kPiParts[1]}};
@@ -112,14 +117,8 @@ inline void Atan2Core(double y, double x, double& hi, double& early, double& lat
   FastTwoSum(kK[k][0], sigma * sh, vh, vl);  // |K| >= |atan(n/d)| unless K = 0
   const double sign = kSigns[std::bit_cast<u64>(y) >> 63];
   hi = sign * vh;
-  early = sign * ((vl + kK[k][1]) + sigma * l);
-  // The tail of w, from the remainder num - wh den (exact but for its last
-  // two roundings).
-  double ph, pl;
-  TwoProduct(wh, denH, ph, pl);
-  const double wl = ((((numH - ph) - pl) + numL) - wh * denL) * inv;
-  late = (sign * sigma) * (wl - w2 * wl);
-  err = 0x1p-48 * Magnitude(pw) + 0x1p-96 * Magnitude(vh);
+  lo = sign * ((vl + kK[k][1]) + sigma * l);
+  err = 0x1p-48 * Magnitude(pw) + 0x1p-76 * Magnitude(wh) + 0x1p-96 * Magnitude(vh);
 }
 
 // Both finite and nonzero with magnitudes in [2^-500, 2^500).
@@ -229,22 +228,18 @@ bool Less(U128 a, U128 b) { return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo; }
 
 bool Atan2FastParts(double y, double x, FastParts& p) {
   if (!InFastDomain(y, x)) return false;
-  double early, late;
-  Atan2Core(y, x, p.hi, early, late, p.err);
-  p.lo = early + late;
+  Atan2Core(y, x, p.hi, p.lo, p.err);
   p.scale = 0;
   return true;
 }
 
 double CrAtan2(double y, double x) {
   if (!InFastDomain(y, x)) return Atan2Edge(y, x);
-  double hi, early, late, err;
-  Atan2Core(y, x, hi, early, late, err);
-  const double guess = hi + early;
-  const double lo = early + late;
-  // The guess stands when every value within err of hi + lo rounds to it.
-  if ((hi + (lo + err) != guess) | (hi + (lo - err) != guess)) return Atan2Accurate(y, x);
-  return guess;
+  double hi, lo, err;
+  Atan2Core(y, x, hi, lo, err);
+  const double a = hi + (lo + err);
+  if (a != hi + (lo - err)) return Atan2Accurate(y, x);
+  return a;
 }
 
 double Atan2Accurate(double y, double x) {

@@ -3,8 +3,8 @@
 // The network calls exp eight times a critter step, in two rounds each
 // waiting for the last, so the first stage is as short as the platform's
 // own exp: the reduction below and T (1 + p(r)) in plain double arithmetic,
-// within 2^-60.9 (worked out at kQuickErr), then the rounding test. It
-// decides all but about one call in 130; those go on to the fast stage,
+// within 2^-61.2 (worked out at kQuickErr), then the rounding test. It
+// decides all but about one call in a hundred; those go on to the fast stage,
 // then, rarely, to the accurate one.
 //
 // Fast stage: x = k ln2/512 + r with |r| <= ln2/1024, exp(x) = 2^(k/512) e^r,
@@ -57,18 +57,18 @@ constexpr double kSplit31 = 0x1.8p21;  // to a multiple of 2^-31: 32 bits in [1,
 // Together 2^-70.9; kExpErr is 2^-69.5, applied to hi >= 0.999.
 constexpr double kExpErr = 0x1.6a09e667f3bcdp-70;
 
-// The quick stage's error bound relative to hi = T_hi 2^m (|r| <= 2^-10.52):
+// The quick stage's error bound relative to hi = T, the table's double in
+// [1, 2) (|r| <= 2^-10.52):
 //   r: r1 - k Step2 rounded, 2^-63.5 (and the rest as above), so 2^-63.4 in
 //     e^r;
-//   T r with T the table's double (T_lo times r is under 2^-63.5): the
-//     product rounded, at most 2^-9.5: 2^-63, and the T_lo r left out,
-//     2^-63.5;
+//   T r rounded: at most 2^-63 where T r >= 2^-10, so T > 2^0.52, and 2^-64
+//     below: 2^-63.5 of T; T_lo r left out: 2^-63.5 of T;
 //   T r^2 P(r): truncation after r^5 and five roundings of at most 2^-21:
 //     under 2^-72;
-//   the sums T_lo + T r + T r^2 P(r) (with the bound, in the test), at most
-//     2^-9.5: 2^-63 each.
-// Together 2^-60.84; kQuickErr is 2^-60.
-constexpr double kQuickErr = 0x1p-60;
+//   the sums T_lo + T r + T r^2 P(r) (with the bound, in the test), each
+//     as the product: 2^-63.5 of T.
+// Together 2^-61.16; kQuickErr is 2^-60.5.
+constexpr double kQuickErr = 0x1.6a09e667f3bcdp-61;
 
 // Errors of the accurate stage in units of the last of its 256 bits: the
 // reduction x - k ln2/64 (|k| < 2^16.1) is good to 2^-244 absolute, the
@@ -111,7 +111,7 @@ inline void ExpCore(double x, double& hi, double& early, double& late, double& e
 // then T r, then T r^2 P(r); the few floating-point operations it takes
 // matter as much as their chain, the network's six hidden neurons calling
 // it side by side.
-inline void ExpQuick(double x, double& hi, double& early, double& late1, double& late2, double& err,
+[[gnu::always_inline]] inline void ExpQuick(double x, double& hi, double& early, double& late1, double& late2, double& err,
                      double& scale) {
   const double t = x * kExpInvStep + kShift;
   const double kd = t - kShift;

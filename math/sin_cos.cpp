@@ -50,7 +50,7 @@ constexpr double kSmallReductionErr = 0x1p-111;
 constexpr double kLargeReductionErr = 0x1p-104;
 
 // x = i pi/256 + rh + rl, |x| < 1024; exact but for kSmallReductionErr.
-inline void ReduceSmall(double x, std::int64_t& i, double& rh, double& rl) {
+[[gnu::always_inline]] inline void ReduceSmall(double x, std::int64_t& i, double& rh, double& rl) {
   const double t = x * kSinCosInvStep + kShift;
   const double id = t - kShift;
   i = std::bit_cast<std::int64_t>(t) - std::bit_cast<std::int64_t>(kShift);
@@ -134,6 +134,22 @@ void ReduceWide(double a, int& q, WideFloat& f) {
   f = WideFloat{{m[3], m[4], m[5], m[6]}, lead - 445, negative};  // p = |f| 2^446
 }
 
+// |x| = i pi/256 + rh + rl within rerr for |x| >= 1024, through the
+// reduction by 2/pi's bits; out of line, so that it costs the usual
+// arguments nothing.
+[[gnu::noinline]] void ReduceLarge(double x, std::int64_t& i, double& rh, double& rl, double& rerr) {
+  int q;
+  WideFloat f;
+  ReduceWide(Magnitude(x), q, f);
+  double th, tl;
+  WideToDoublePair(WideMul(f, kPiOver2Wide), th, tl);
+  std::int64_t i2;
+  ReduceSmall(th, i2, rh, rl);
+  rl = rl + tl;
+  i = i2 + 128 * q;
+  rerr = i2 ? kLargeReductionErr : 0.0;
+}
+
 // What every result of one reduced argument r = rh + rl shares.
 struct Reduced {
   double rh, rl;
@@ -145,7 +161,7 @@ struct Reduced {
   double rerr;     // error of rh + rl
 };
 
-inline Reduced Prepare(double rh, double rl, double rerr) {
+[[gnu::always_inline]] inline Reduced Prepare(double rh, double rl, double rerr) {
   Reduced r;
   r.rh = rh;
   r.rl = rl;
@@ -179,7 +195,7 @@ inline Reduced Prepare(double rh, double rl, double rerr) {
 // So err = 2^-69.5 |hi| + 2^-48.5 |B_h| (|rb| + |sm|) + rerr. Where A is 0
 // (j = 0, the sine's quadrants) B is +-1 and ra is rh itself, the head
 // product still exact, so tiny results keep their relative accuracy.
-inline void Rotate(double ah, double al, double bh, double bl, const Reduced& r, FastParts& out) {
+[[gnu::always_inline]] inline void Rotate(double ah, double al, double bh, double bl, const Reduced& r, FastParts& out) {
   const bool shortHead = ah != 0.0;
   const double ra = shortHead ? r.raShort : r.rh;
   const double rb = shortHead ? r.rbShort : r.rl;
@@ -197,7 +213,7 @@ inline void Rotate(double ah, double al, double bh, double bl, const Reduced& r,
 // sin(q pi/2 + a) = A cos r + B sin r with a = j pi/256 + r: the table's
 // sin and cos of j pi/256, swapped and signed by the quadrant q. The cosine
 // is the sine a quadrant on.
-inline void SineInQuadrant(const double* t, int q, const Reduced& r, FastParts& out) {
+[[gnu::always_inline]] inline void SineInQuadrant(const double* t, int q, const Reduced& r, FastParts& out) {
   // Indices and signs by arithmetic: the quadrant is as good as random, a
   // branch on it would be mispredicted half the time.
   static constexpr double kSigns[2] = {1.0, -1.0};
@@ -213,7 +229,7 @@ inline void Negate(FastParts& p) {
 
 // The fast stage for 2^-27 <= |x| < inf.
 template <bool kSin, bool kCos>
-inline void SinCosFast(double x, FastParts* s, FastParts* c) {
+[[gnu::always_inline]] inline void SinCosFast(double x, FastParts* s, FastParts* c) {
   std::int64_t i;
   double rh, rl, rerr;
   bool flip = false;
@@ -221,16 +237,7 @@ inline void SinCosFast(double x, FastParts* s, FastParts* c) {
     ReduceSmall(x, i, rh, rl);
     rerr = i ? kSmallReductionErr : 0.0;
   } else {
-    int q;
-    WideFloat f;
-    ReduceWide(Magnitude(x), q, f);
-    double th, tl;
-    WideToDoublePair(WideMul(f, kPiOver2Wide), th, tl);
-    std::int64_t i2;
-    ReduceSmall(th, i2, rh, rl);
-    rl = rl + tl;
-    i = i2 + 128 * q;
-    rerr = i2 ? kLargeReductionErr : 0.0;
+    ReduceLarge(x, i, rh, rl, rerr);
     flip = x < 0;
   }
   const Reduced r = Prepare(rh, rl, rerr);
