@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "bench/step_replay.h"
+#include "bench/recorded_critters.h"
 #include "common/random.h"
 #include "geometry/arena.h"
 #include "params/params.h"
