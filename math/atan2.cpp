@@ -260,9 +260,12 @@ double Atan2Accurate(double y, double x) {
   }
   // c = j/64 nearest z, and w = (z - c)/(1 + z c) = (64 ns - j ds 2^s)/(64 ds 2^s + j ns)
   // with s = de - ne >= 0 (at most 8 when j >= 1).
-  double zd, zl;
-  WideToDoublePair(z, zd, zl);
-  const auto j = static_cast<int>(zd * 64.0 + 0.5);
+  int j = 0;
+  if (z.e > -8) {  // z >= 2^-9: j may be 1 or more
+    double zd, zl;
+    WideToDoublePair(z, zd, zl);
+    j = static_cast<int>(zd * 64.0 + 0.5);
+  }
   WideFloat w = z;
   if (j > 0) {
     const int s = de - ne;
