@@ -211,15 +211,20 @@ struct Reduced {
 }
 
 // sin(q pi/2 + a) = A cos r + B sin r with a = j pi/256 + r: the table's
-// sin and cos of j pi/256, swapped and signed by the quadrant q. The cosine
-// is the sine a quadrant on.
-[[gnu::always_inline]] inline void SineInQuadrant(const double* t, int q, const Reduced& r, FastParts& out) {
+// sin and cos of j pi/256, swapped and signed by the quadrant q, as
+// A = ah + al and B = bh + bl. The cosine is the sine a quadrant on, which
+// makes its A and B the sine's B and -A.
+struct Quadrant {
+  double ah, al, bh, bl;
+};
+
+[[gnu::always_inline]] inline Quadrant SineInQuadrant(const double* t, int q) {
   // Indices and signs by arithmetic: the quadrant is as good as random, a
   // branch on it would be mispredicted half the time.
   static constexpr double kSigns[2] = {1.0, -1.0};
   const int a = (q & 1) * 2;  // 0: A is the sine's entry, 2: the cosine's
   const double sa = kSigns[(q >> 1) & 1], sb = kSigns[((q + 1) >> 1) & 1];
-  Rotate(sa * t[a], sa * t[a + 1], sb * t[2 - a], sb * t[3 - a], r, out);
+  return Quadrant{sa * t[a], sa * t[a + 1], sb * t[2 - a], sb * t[3 - a]};
 }
 
 inline void Negate(FastParts& p) {
@@ -242,12 +247,12 @@ template <bool kSin, bool kCos>
   }
   const Reduced r = Prepare(rh, rl, rerr);
   const double* t = kSinCosFast[i & 127];
-  const int q = static_cast<int>((i >> 7) & 3);
+  const Quadrant v = SineInQuadrant(t, static_cast<int>((i >> 7) & 3));
   if (kSin) {
-    SineInQuadrant(t, q, r, *s);
+    Rotate(v.ah, v.al, v.bh, v.bl, r, *s);
     if (flip) Negate(*s);
   }
-  if (kCos) SineInQuadrant(t, q + 1, r, *c);
+  if (kCos) Rotate(v.bh, v.bl, -v.ah, -v.al, r, *c);
 }
 
 // Not a finite x with |x| >= 2^-27: tiny, zero, infinite or NaN.
