@@ -10,15 +10,15 @@
 // S = sin(j pi/256) and C = cos(j pi/256) from a table as 21-bit heads and
 // tails, and r split into a 16-bit head ra and the rest rb: the big terms
 // S, C ra and S ra^2/2 are exact products, summed exactly; everything else
-// is at most 2^-21 of the result. The error bound is worked out at
-// SinCosEval; the rounding test decides all but about one call in 10^5.
+// is at most 2^-21 of the result. The error bound is worked out at Rotate;
+// the rounding test decides all but about one call in 10^5.
 //
 // Accurate stage: the Payne-Hanek reduction to 446 bits, then the Taylor
 // series of sin and cos at |t| <= pi/4 in 256-bit arithmetic: within 2^-240.
-// Lefevre and Muller's worst cases for sin and cos need at most about
-// 2^-(53 + 1 + 66) (59 identical bits after the rounding bit on [0, pi],
-// more only for the tiny arguments, whose sin x = x - x^3/6 structure the
-// 256 bits cover with room to spare), and no nonzero double is a multiple of
+// Lefevre and Muller's worst cases for sin and cos need about 2^-(53 + 1 +
+// 59) (59 identical bits after the rounding bit on [0, pi], more only for
+// the tiny arguments, whose sin x = x - x^3/6 structure the 256 bits cover
+// with room to spare), and no nonzero double is a multiple of
 // pi/2, the worst being 2^-61 away (Kahan and McDonald): the 446 bits of
 // the reduction keep over 380 after that cancellation.
 #include <bit>
