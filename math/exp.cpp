@@ -22,10 +22,10 @@
 // Accurate stage: the same reduction by ln2/64 in 256-bit arithmetic, the
 // Taylor series to r^25 and 2^(j/64) to 256 bits: within 2^-240 of exp(x).
 // The hardest arguments known need about 2^-113 (Lefevre and Muller's
-// worst cases, 59 identical bits after the rounding bit for |x| > 2^-30),
-// and the tiny arguments near 2^-54, whose e^x = 1 + x + x^2/2 structure
-// sits near a midpoint, some 2^-107 more: double-double (2^-104) would not
-// do, 256 bits leave a margin of over a hundred bits. exp(x) is never exactly a
+// worst cases, 59 identical bits after the rounding bit for |x| > 2^-30;
+// the tiny x just below 2^-53 put e^x = 1 + x + x^2/2 within 2^-107 of the
+// midpoint 1 + 2^-53): double-double (2^-104) would not do, 256 bits leave
+// a margin of over a hundred bits. exp(x) is never exactly a
 // midpoint for x != 0 (it is transcendental), so the stage always decides.
 #include <bit>
 #include <cstdint>
