@@ -1,5 +1,6 @@
 // Runs the benchmarks, then sets the critter step and the tick against the
-// arithmetic floor of a step.
+// arithmetic floor of a step, and the correctly rounded functions and the
+// step against the same with the platform's math.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -48,6 +49,28 @@ class FloorReporter : public benchmark::ConsoleReporter {
       std::printf("Tick per critter step / floor: %.2f\n", *tick / *floor);
   }
 
+  // Each correctly rounded function and the critter step against the same
+  // with the platform's math (the benchmarks named ...PlatformMath).
+  void PrintPlatformRatios() const {
+    const std::string suffix = "PlatformMath";
+    bool header = false;
+    for (const auto& [name, platform] : smallest_) {
+      if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        continue;
+      const std::string own = name.substr(0, name.size() - suffix.size());
+      const double* ours = Find(smallest_, own);
+      if (!ours) continue;
+      if (!header) {
+        std::printf("\n%-20s %14s %14s   (correctly rounded / platform's math)\n", "", "smallest", "median");
+        header = true;
+      }
+      const double* oursMedian = Find(median_, own);
+      const double* platformMedian = Find(median_, name);
+      std::printf("%-20s %14.2f %14.2f\n", own.c_str() + 3, *ours / platform,
+                  oursMedian && platformMedian ? *oursMedian / *platformMedian : *ours / platform);
+    }
+  }
+
  private:
   static const double* Find(const std::map<std::string, double>& m, const std::string& name) {
     const auto it = m.find(name);
@@ -66,6 +89,7 @@ int main(int argc, char** argv) {
   FloorReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();
+  reporter.PrintPlatformRatios();
   benchmark::Shutdown();
   return 0;
 }

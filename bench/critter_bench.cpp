@@ -6,52 +6,18 @@
 
 #include "bench/measure.h"
 #include "bench/scenario.h"
+#include "bench/step_replay.h"
 
 namespace {
 
-// Every critter's Step, replaying the recorded ticks: each critter is put
-// back where it stood before that tick, with its network of that generation,
-// among that tick's fungi, so every step is one the World really took.
+// Every critter's Step on the recorded ticks (bench/step_replay.h).
 // Items = steps.
-void BM_CritterStep(benchmark::State& state) {
-  const RecordedRun& run = Recording();
-  std::vector<std::vector<Critter>> critters = RecordedCritters(run);
-  std::size_t t = 0;
-  bool ok = true;
-  for (auto _ : state) {
-    const RecordedTick& tick = run.ticks[t];
-    std::vector<Critter>& generation = critters[static_cast<std::size_t>(tick.generation)];
-    for (std::size_t i = 0; i < generation.size(); ++i) {
-      Critter& c = generation[i];
-      Restore(c, tick.critters[i]);
-      ok &= c.Step(tick.fungi, false);
-    }
-    if (++t == run.ticks.size()) t = 0;
-  }
-  if (!ok) state.SkipWithError("a step failed");
-  CountItems(state, state.iterations() * run.critters);
-}
+void BM_CritterStep(benchmark::State& state) { ReplaySteps<Critter>(state); }
 BENCHMARK(BM_CritterStep)->Apply(Measured);
 
 // The network's Run on the inputs the critters really fed it, each network
 // with its own weights. Items = runs.
-void BM_NetworkRun(benchmark::State& state) {
-  const RecordedRun& run = Recording();
-  const std::vector<std::vector<Critter>> critters = RecordedCritters(run);
-  std::size_t k = 0;
-  double sink = 0.0;
-  for (auto _ : state) {
-    const SensingSample& s = run.samples[k];
-    const int generation = run.ticks[static_cast<std::size_t>(s.tick)].generation;
-    const NeuralNet& net = critters[static_cast<std::size_t>(generation)][static_cast<std::size_t>(s.critter)].Net;
-    const double in[1] = {s.bearing};
-    const std::span<const double> out = net.Run(in);
-    sink += out[0] - out[1];
-    benchmark::DoNotOptimize(sink);
-    if (++k == run.samples.size()) k = 0;
-  }
-  CountItems(state, state.iterations());
-}
+void BM_NetworkRun(benchmark::State& state) { ReplayNetworkRuns<Critter>(state); }
 BENCHMARK(BM_NetworkRun)->Apply(Measured);
 
 // Finding the target: the nearest fungus, the sight test past the central

@@ -4,8 +4,8 @@
 //
 // Per step of a free critter: the distance with its sqrt to each fungus and
 // the search for the nearest (strict <, lowest index on ties, on the
-// distances themselves), one atan2, one sin and one cos, two sqrt (speed and
-// centre distance), a sigmoid (exp, add, divide) per neuron and the
+// distances themselves), one atan2, one sin and cos of one angle, two sqrt
+// (speed and centre distance), a sigmoid (exp, add, divide) per neuron and the
 // network's multiply-adds, plus the few operations that join them (the
 // bearing's scaling, turning, moving). A critter held at a wall runs its
 // network and turns on the spot instead; once released it goes on as a free
@@ -29,6 +29,7 @@
 #include "common/constants.h"
 #include "critter/critter.h"
 #include "geometry/arena.h"
+#include "math/correctly_rounded.h"
 #include "params/params.h"
 
 namespace {
@@ -45,7 +46,7 @@ struct FungusRows {
 
 using Weights = std::array<double, kWeights>;
 
-inline double Sigmoid(double a) { return 1.0 / (1.0 + std::exp(-a)); }
+inline double Sigmoid(double a) { return 1.0 / (1.0 + CrExp(-a)); }
 
 // The index of the nearest fungus: all distances first, two at a time with
 // packed sqrt (the fixed count lets the compiler do that at -O2), then one
@@ -103,7 +104,9 @@ inline void Move(Body& b, double o0, double o1, double maxTurn, double blockMin,
   double h = b.heading + r;
   h = h > kPi ? h - kTwoPi : (h <= -kPi ? h + kTwoPi : h);
   b.heading = h;
-  const double nx = b.x + std::cos(h) * speed, ny = b.y + std::sin(h) * speed;
+  double sine, cosine;
+  CrSinCos(h, sine, cosine);
+  const double nx = b.x + cosine * speed, ny = b.y + sine * speed;
   if (b.collision == ArenaEdge) {
     if (0 < nx && nx < kArenaSize && 0 < ny && ny < kArenaSize) b.collision = Free;
   } else if (b.collision == CentralBlock) {
@@ -127,7 +130,7 @@ inline void FloorStep(const FungusRows& f, Body& b, const Network& net, double m
   const int target = Nearest(f, b.x, b.y);
   const double rx = b.x - kArenaCentre, ry = b.y - kArenaCentre;
   const double tx = f.x[target] - kArenaCentre, ty = f.y[target] - kArenaCentre;
-  net.Run((std::atan2(ty - ry, tx - rx) - b.heading) / kPi, o0, o1);
+  net.Run((CrAtan2(ty - ry, tx - rx) - b.heading) / kPi, o0, o1);
   Move(b, o0, o1, maxTurn, blockMin, blockMax);
 }
 

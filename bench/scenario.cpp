@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "bench/recorded_critters.h"
 #include "common/random.h"
 #include "geometry/arena.h"
 #include "params/params.h"
@@ -21,15 +22,7 @@ bool RunTicks(World& w, int ticks) {
   return true;
 }
 
-void Restore(Critter& c, const CritterState& s) {
-  c.dPosX = s.x;
-  c.dPosY = s.y;
-  c.dRelX = s.relX;
-  c.dRelY = s.relY;
-  c.dCentreDistance = s.centreDistance;
-  c.dHeading = s.heading;
-  c.iCollision = s.collision;
-}
+void Restore(Critter& c, const CritterState& s) { RestoreCritter(c, s); }
 
 namespace {
 
@@ -79,15 +72,5 @@ const RecordedRun& Recording() {
 }
 
 std::vector<std::vector<Critter>> RecordedCritters(const RecordedRun& run) {
-  Params = DefaultParamsRecord();
-  std::vector<std::vector<Critter>> generations(run.weights.size());
-  const std::size_t n = static_cast<std::size_t>(run.weightsPerNet);
-  for (std::size_t g = 0; g < generations.size(); ++g) {
-    generations[g].reserve(static_cast<std::size_t>(run.critters));
-    for (int i = 0; i < run.critters; ++i) {
-      Critter& c = generations[g].emplace_back(i, kArenaCentre, 20.0);
-      c.Net.LoadWeights(std::span<const double>(run.weights[g]).subspan(static_cast<std::size_t>(i) * n, n));
-    }
-  }
-  return generations;
+  return CrittersOfRecording<Critter>(run);
 }

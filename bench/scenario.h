@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/recording.h"
 #include "common/vec2d.h"
 #include "support/temp_dir.h"
 #include "world/world.h"
@@ -44,39 +45,7 @@ inline constexpr int kMeasuredGenerations = 20;
 // tick; steps sampled far apart cost some 10 % more.
 inline constexpr int kStretchTicks = 20;
 
-// What a critter's Step reads of the critter itself, as it was before a tick.
-struct CritterState {
-  double x, y, relX, relY, centreDistance, heading;
-  int collision;
-};
-
 void Restore(Critter& c, const CritterState& s);
-
-struct RecordedTick {
-  int generation;
-  std::vector<Vec2D> fungi;
-  std::vector<CritterState> critters;  // before the tick
-};
-
-// A critter that was free before a tick, so it sensed from where it stood.
-struct SensingSample {
-  int tick;  // index into RecordedRun::ticks
-  int critter;
-  double bearing;  // the network's input it computed there
-};
-
-// Ticks of the running default World over kMeasuredGenerations
-// generations, with every generation's networks.
-struct RecordedRun {
-  int critters = 0;
-  int weightsPerNet = 0;
-  std::vector<std::vector<double>> weights;  // per generation, net after net
-  std::vector<RecordedTick> ticks;
-  std::vector<SensingSample> samples;
-};
-
-// Recorded once per process (the run is seeded, so always the same).
-const RecordedRun& Recording();
 
 // Every generation's critters with their networks, for replaying ticks.
 std::vector<std::vector<Critter>> RecordedCritters(const RecordedRun& run);

@@ -5,6 +5,7 @@
 #include "common/constants.h"
 #include "geometry/arena.h"
 #include "geometry/matrix2d.h"
+#include "math/correctly_rounded.h"
 
 Critter::Critter(int index, double x, double y) : Net() {
   PrepareArenaGeometry();
@@ -18,7 +19,7 @@ void Critter::Reset(double x, double y) {
   dRelX = x - kArenaCentre;
   dRelY = y - kArenaCentre;
   dCentreDistance = std::sqrt(dRelX * dRelX + dRelY * dRelY);
-  const double a = std::atan2(dRelY, dRelX) + kHalfPi;
+  const double a = CrAtan2(dRelY, dRelX) + kHalfPi;
   dDisplayHeading = a;
   dHeading = a > kPi ? a - kTwoPi : a;
   dMarkerX = dMarkerY = -1.0;

@@ -5,6 +5,7 @@
 #include "critter/critter.h"
 #include "critter/motor.h"
 #include "geometry/arena.h"
+#include "math/correctly_rounded.h"
 #include "params/params.h"
 
 bool Critter::Think(double input, double& o0, double& o1) const {
@@ -42,8 +43,10 @@ bool Critter::Step(const std::vector<Vec2D>& fungi, bool display) {
 void Critter::Move(double o0, double o1) {
   const double speed = SpeedForOutputs(o0, o1);
   dHeading = Turn(dHeading, o0 - o1);
-  const double nx = dPosX + std::cos(dHeading) * speed;
-  const double ny = dPosY + std::sin(dHeading) * speed;
+  double sine, cosine;
+  CrSinCos(dHeading, sine, cosine);
+  const double nx = dPosX + cosine * speed;
+  const double ny = dPosY + sine * speed;
   if (iCollision == Free)
     CheckCollision(nx, ny);
   else

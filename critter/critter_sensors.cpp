@@ -6,6 +6,7 @@
 #include "critter/critter.h"
 #include "geometry/arena.h"
 #include "log/debug_log.h"
+#include "math/correctly_rounded.h"
 #include "params/params.h"
 
 namespace {
@@ -76,7 +77,7 @@ double CentreDistanceOf(const Vec2D& f) {
 
 void Critter::AimAt(const Vec2D& f) {
   const double tx = f.x - kArenaCentre, ty = f.y - kArenaCentre;
-  dTargetBearing = std::atan2(ty - dRelY, tx - dRelX);
+  dTargetBearing = CrAtan2(ty - dRelY, tx - dRelX);
 }
 
 double Critter::FindClosestFungus(const std::vector<Vec2D>& fungi) {

@@ -1,9 +1,9 @@
 #include "critter/neural_net.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "common/random.h"
+#include "math/correctly_rounded.h"
 #include "params/params.h"
 
 NeuralNet::NeuralNet()
@@ -47,7 +47,7 @@ std::span<const double> NeuralNet::Run(std::span<const double> inputs) const {
       double sum = 0.0;
       for (int k = 0; k < m; ++k) sum = sum + w[k] * current[k];
       const double a = sum + w[m] * bias;
-      out[n] = 1.0 / (1.0 + std::exp(-a));
+      out[n] = 1.0 / (1.0 + CrExp(-a));
     }
     outCount = layer.iNeuronCount;
     current = out;

@@ -1,6 +1,6 @@
 #include "geometry/matrix2d.h"
 
-#include <cmath>
+#include "math/correctly_rounded.h"
 
 void Matrix2D::Identity() {
   for (int r = 0; r < 3; ++r)
@@ -30,7 +30,7 @@ void Matrix2D::Scale(double sx, double sy) {
 }
 
 void Matrix2D::Rotate(double angle) {
-  const double s = std::sin(angle), c = std::cos(angle);
+  const double s = CrSin(angle), c = CrCos(angle);
   Matrix2D a;
   a.m[0][0] = c;
   a.m[0][1] = s;

@@ -89,7 +89,7 @@ std::size_t FormatLogNumber(double v, char* buf, std::size_t size) {
     const double a = std::fabs(v);
     const int whole = static_cast<int>(std::floor(a));
     const double f = std::fmod(a, 1.0);
-    const int fraction = static_cast<int>(std::floor(f * std::pow(10.0, 5.0)));
+    const int fraction = static_cast<int>(std::floor(f * 100000.0));
     n = std::snprintf(buf, size, "%s%d.%05d", v < 0 ? "-" : "", whole, fraction);
   }
   return n < 0 ? 0 : static_cast<std::size_t>(n);

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Measures the speed of evolution: installs what is missing, builds
 # RelWithDebInfo in build-bench/ (its own build), runs every benchmark of
-# vexlora-bench pinned to one core (five repetitions; the table, then the critter step and the tick
-# against the arithmetic floor of a step), then times
-# `vexlora-evolve --generations 200` on the default params.ini, and what
-# recording a generation as a GIF costs (vexlora-movie-bench, on every core:
-# its encoding runs on threads), the sweep's throughput, and the web page's
-# fast mode in headless chromium against vexlora-evolve (build-bench-web/).
+# vexlora-bench pinned to one core (five repetitions in random order, so that
+# pairs measured against each other share the machine's moods; the table,
+# then the critter step and the tick against the arithmetic floor of a
+# step, and the correctly rounded functions and the step against the
+# platform's math), then times `vexlora-evolve --generations 200` on the
+# default params.ini, and what recording a generation as a GIF costs
+# (vexlora-movie-bench, on every core: its encoding runs on threads), the
+# sweep's throughput, and the web page's fast mode in headless chromium
+# against vexlora-evolve (build-bench-web/). Last, the long check of exp,
+# sin, cos and atan2 against MPFR (VEXLORA_MATH_CHECK_COUNT arguments a
+# function, default 10^8: some ten minutes on two cores; 0 leaves it out).
 #
 #   scripts/bench.sh                              everything
 #   scripts/bench.sh --benchmark_filter=Tick      more benchmark options
@@ -21,14 +26,15 @@ build=${VEXLORA_BUILD_DIR:-build-bench}
 scripts/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLORA_BENCH=ON -DVEXLORA_WERROR=OFF \
   -DVEXLORA_SANITIZE=OFF > /dev/null
-cmake --build "$build" --target vexlora-bench vexlora-evolve vexlora-movie-bench -j "$(nproc)"
+cmake --build "$build" --target vexlora-bench vexlora-evolve vexlora-movie-bench vexlora-math-check -j "$(nproc)"
 
 # The last core, ahead of other work on it when we may ask for that.
 core=$(( $(nproc) - 1 ))
 pin=(taskset -c "$core")
 if [ "$(id -u)" -eq 0 ]; then pin=(nice -n -10 "${pin[@]}"); fi
 
-"${pin[@]}" "$build/bench/vexlora-bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
+"${pin[@]}" "$build/bench/vexlora-bench" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true "$@"
 
 # The headless runner, seeded, in a directory of its own (it writes its log
 # and may write the weight file there).
@@ -70,3 +76,11 @@ VEXLORA_WEB_BUILD_DIR=build-bench-web scripts/web.sh --build > /dev/null
 echo
 echo "The web page (build-bench-web/site) in headless chromium:"
 node tests/web/page_bench.mjs build-bench-web/site "$build/tools/vexlora-evolve" . 300 5
+
+# exp, sin, cos and atan2 against MPFR on many more arguments than the tests.
+count=${VEXLORA_MATH_CHECK_COUNT:-100000000}
+if [ "$count" != 0 ]; then
+  echo
+  echo "The correctly rounded functions against MPFR, $count arguments each:"
+  "$build/tests/math/vexlora-math-check" "$count"
+fi

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev fonts-dejavu-core
-  libgtest-dev libbenchmark-dev libcli11-dev libgif-dev
+  libgtest-dev libbenchmark-dev libcli11-dev libgif-dev libmpfr-dev
   xvfb xauth xfonts-base xdotool imagemagick x11-utils desktop-file-utils
   clang-14 libclang-rt-14-dev
   scdoc man-db dpkg-dev fakeroot file lintian appstream

@@ -1,0 +1,146 @@
+// Each stage on its own. The accurate stages decide what the fast ones
+// leave open, about once in 10^5 calls, so they are checked against MPFR
+// directly, on every kind of argument; the fast stages' error bounds are
+// what make their rounding tests sound, so each bound is checked against
+// the exact value.
+#include <gtest/gtest.h>
+
+#include <numbers>
+#include <utility>
+
+#include "math/stages.h"
+#include "tests/math/agreement.h"
+#include "tests/math/hard_arguments.h"
+#include "tests/math/mpfr_reference.h"
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+double SinAccurate(double x) {
+  double s, c;
+  SinCosAccurate(x, s, c);
+  return s;
+}
+
+double CosAccurate(double x) {
+  double s, c;
+  SinCosAccurate(x, s, c);
+  return c;
+}
+
+TEST(AccurateStages, ExpAgreesWithMpfr) {
+  ArgumentSource args(31);
+  EXPECT_EQ(CountMismatches(MathFunction::Exp, 20000,
+                            [&](double& a, double&) { a = args.Bits() % 2 ? args.Uniform(-746, 710) : args.LogUniform(-60, 10); },
+                            [](double x, double) { return ExpAccurate(x); }),
+            0);
+  std::size_t i = 0;
+  EXPECT_EQ(CountMismatches(MathFunction::Exp, static_cast<int>(std::size(kExpHard)), [&](double& a, double&) { a = kExpHard[i++]; },
+                            [](double x, double) { return ExpAccurate(x); }),
+            0);
+}
+
+TEST(AccurateStages, SinAndCosAgreeWithMpfr) {
+  ArgumentSource args(32);
+  auto next = [&](double& a, double&) {
+    const auto kind = args.Bits() % 3;
+    a = kind == 0 ? args.Uniform(-kPi, kPi) : (kind == 1 ? args.LogUniform(-27, 30) : args.LogUniform(30, 1024));
+  };
+  EXPECT_EQ(CountMismatches(MathFunction::Sin, 10000, next, [](double x, double) { return SinAccurate(x); }), 0);
+  EXPECT_EQ(CountMismatches(MathFunction::Cos, 10000, next, [](double x, double) { return CosAccurate(x); }), 0);
+  std::size_t i = 0, k = 0;
+  EXPECT_EQ(CountMismatches(MathFunction::Sin, static_cast<int>(std::size(kSinHard)), [&](double& a, double&) { a = kSinHard[i++]; },
+                            [](double x, double) { return SinAccurate(x); }),
+            0);
+  EXPECT_EQ(CountMismatches(MathFunction::Cos, static_cast<int>(std::size(kCosHard)), [&](double& a, double&) { a = kCosHard[k++]; },
+                            [](double x, double) { return CosAccurate(x); }),
+            0);
+}
+
+TEST(AccurateStages, Atan2AgreesWithMpfr) {
+  ArgumentSource args(33);
+  EXPECT_EQ(CountMismatches(MathFunction::Atan2, 20000,
+                            [&](double& y, double& x) {
+                              if (args.Bits() % 2) {
+                                y = args.Uniform(-600, 600);
+                                x = args.Uniform(-600, 600);
+                              } else {
+                                y = args.LogUniform(-1074, 1024);
+                                x = args.LogUniform(-1074, 1024);
+                              }
+                            },
+                            [](double y, double x) { return Atan2Accurate(y, x); }),
+            0);
+  std::size_t i = 0;
+  EXPECT_EQ(CountMismatches(MathFunction::Atan2, static_cast<int>(std::size(kAtan2Hard)),
+                            [&](double& y, double& x) {
+                              y = kAtan2Hard[i].first;
+                              x = kAtan2Hard[i++].second;
+                            },
+                            [](double y, double x) { return Atan2Accurate(y, x); }),
+            0);
+}
+
+// Counts the arguments where a fast stage's parts miss the exact value by
+// more than their bound.
+template <class Next, class Parts>
+int CountBoundsBroken(MathFunction f, int count, Next next, Parts parts) {
+  int broken = 0, taken = 0;
+  for (int i = 0; i < count; ++i) {
+    double a = 0.0, b = 0.0;
+    next(a, b);
+    FastParts p;
+    if (!parts(a, b, p)) continue;
+    ++taken;
+    if (!WithinBound(f, a, b, p) && ++broken <= 5)
+      ADD_FAILURE() << "arguments " << Hex(a) << ", " << Hex(b) << ": " << Hex(p.hi) << " + " << Hex(p.lo)
+                    << " is not within " << Hex(p.err);
+  }
+  EXPECT_GT(taken, count / 2) << "the stage took too few of the arguments to check its bound";
+  return broken;
+}
+
+TEST(FastStages, ExpBoundsHold) {
+  ArgumentSource args(41);
+  auto next = [&](double& a, double&) { a = args.Bits() % 2 ? args.Uniform(-16, 16) : args.Uniform(-600, 600); };
+  EXPECT_EQ(CountBoundsBroken(MathFunction::Exp, 100000, next,
+                              [](double x, double, FastParts& p) { return ExpQuickParts(x, p); }),
+            0);
+  EXPECT_EQ(CountBoundsBroken(MathFunction::Exp, 100000, next,
+                              [](double x, double, FastParts& p) { return ExpFastParts(x, p); }),
+            0);
+}
+
+TEST(FastStages, SinAndCosBoundsHold) {
+  ArgumentSource args(42);
+  auto next = [&](double& a, double&) {
+    const auto kind = args.Bits() % 3;
+    a = kind == 0 ? args.Uniform(-kPi, kPi) : (kind == 1 ? args.LogUniform(-27, 11) : args.LogUniform(11, 1024));
+  };
+  EXPECT_EQ(CountBoundsBroken(MathFunction::Sin, 60000, next,
+                              [](double x, double, FastParts& p) {
+                                FastParts c;
+                                return SinCosFastParts(x, p, c);
+                              }),
+            0);
+  EXPECT_EQ(CountBoundsBroken(MathFunction::Cos, 60000, next,
+                              [](double x, double, FastParts& p) {
+                                FastParts s;
+                                return SinCosFastParts(x, s, p);
+                              }),
+            0);
+}
+
+TEST(FastStages, Atan2BoundsHold) {
+  ArgumentSource args(43);
+  EXPECT_EQ(CountBoundsBroken(MathFunction::Atan2, 100000,
+                              [&](double& y, double& x) {
+                                y = args.Uniform(-600, 600);
+                                x = args.Bits() % 2 ? args.Uniform(-600, 600) : args.LogUniform(-30, 30);
+                              },
+                              [](double y, double x, FastParts& p) { return Atan2FastParts(y, x, p); }),
+            0);
+}
+
+}  // namespace
