@@ -75,7 +75,7 @@ scripts/bench-sweep.sh "$build"
 VEXLORA_WEB_BUILD_DIR=build-bench-web scripts/web.sh --build > /dev/null
 echo
 echo "The web page (build-bench-web/site) in headless chromium:"
-node tests/web/page_bench.mjs build-bench-web/site "$build/tools/vexlora-evolve" . 300 5
+node bench/web_page_bench.mjs build-bench-web/site "$build/tools/vexlora-evolve" . 300 5
 
 # exp, sin, cos and atan2 against MPFR on many more arguments than the tests.
 count=${VEXLORA_MATH_CHECK_COUNT:-100000000}

@@ -3,18 +3,18 @@
 // generations, turn about; the site's files raw and gzip-compressed; the
 // first frame after the page is asked for.
 //
-//   node page_bench.mjs SITE NATIVE_EVOLVE SOURCE_DIR [GENERATIONS] [PAIRS]
+//   node bench/web_page_bench.mjs SITE NATIVE_EVOLVE SOURCE_DIR [GENERATIONS] [PAIRS]
 import { spawnSync } from 'node:child_process';
 import { copyFileSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { gzipSync } from 'node:zlib';
-import { launch, requireChromium, serve, shownGeneration } from './browser.mjs';
+import { launch, requireChromium, serve, shownGeneration } from '../tests/web/browser.mjs';
 
 const [site, evolve, source, generationsText = '200', pairsText = '3'] =
   process.argv.slice(2).map((arg, i) => (i < 3 ? resolve(arg) : arg));
 if (!source) {
-  console.error('usage: node page_bench.mjs SITE NATIVE_EVOLVE SOURCE_DIR [GENERATIONS] [PAIRS]');
+  console.error('usage: node bench/web_page_bench.mjs SITE NATIVE_EVOLVE SOURCE_DIR [GENERATIONS] [PAIRS]');
   process.exit(2);
 }
 requireChromium();
