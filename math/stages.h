@@ -27,6 +27,9 @@ inline bool RoundFastParts(const FastParts& p, double& out) {
 // tiny or huge results, for atan2 extreme ratios): those go straight to the
 // accurate stage or are exact.
 bool ExpQuickParts(double x, FastParts& p);  // exp's first stage, before ExpFastParts
+// The quick stage's own rounding test (cheaper than RoundFastParts, and a
+// little less often decisive), for the parts ExpQuickParts gives.
+bool RoundExpQuickParts(const FastParts& p, double& out);
 bool ExpFastParts(double x, FastParts& p);
 bool SinCosFastParts(double x, FastParts& sine, FastParts& cosine);
 bool Atan2FastParts(double y, double x, FastParts& p);
