@@ -32,6 +32,10 @@ bool ExpQuickParts(double x, FastParts& p);  // exp's first stage, before ExpFas
 bool RoundExpQuickParts(const FastParts& p, double& out);
 bool ExpFastParts(double x, FastParts& p);
 bool SinCosFastParts(double x, FastParts& sine, FastParts& cosine);
+// sin and cos's first rounding test, for 2^-27 <= |x| < 1024: cheaper than
+// RoundFastParts (it needs no bound) and a little less often decisive; for
+// the parts SinCosFastParts gives there.
+bool RoundSinCosNearParts(const FastParts& p, double& out);
 bool Atan2FastParts(double y, double x, FastParts& p);
 
 // The accurate stages, for every argument.
