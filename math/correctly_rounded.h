@@ -23,9 +23,10 @@
 //
 // Each is a fast evaluation with a proven error bound and a rounding test
 // (exp has a quicker one in front, which leaves about four calls in a
-// thousand to it), and, when the test cannot decide (about once in 10^5
-// calls), an evaluation with 256-bit integer arithmetic that can. The costs
-// are in the README's Performance section.
+// thousand to it; the others a cheaper first test on the bits), and, when
+// the test cannot decide (about once in 10^5 calls), an evaluation with
+// 256-bit integer arithmetic that can. The costs are in the README's
+// Performance section.
 
 double CrExp(double x);
 double CrSin(double x);

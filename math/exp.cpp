@@ -126,22 +126,9 @@ inline void ExpCore(double x, double& hi, double& early, double& late, double& e
   lo = hi * (r + kExpRel[j]) + (hi * r2) * ((0.5 + r * (1.0 / 6)) + r2 * (1.0 / 24));
 }
 
-// The quick stage's rounding test. h = hi + lo rounded and tail = hi + lo - h
-// exactly (|hi| >= |lo|), so exp(x) lies within |tail| + kQuickErr hi of h.
-// With u half an ulp of the doubles just below h (so at least 2^-54 h, and
-// no more than half the ulp above), kQuickErr hi < 2^-62.04 h < 2^-8 u: when
-// |tail| < (1 - 2^-8) u, exp(x) is nearer to h than to any midpoint, and h
-// is the result. u comes from the exponent of h's bits less one; as
-// positive doubles compare as their bits do, the test is all integer work.
-inline bool RoundQuick(double hi, double lo, double& y) {
-  constexpr std::uint64_t kExponent = std::uint64_t{0x7ff} << 52, kSign = std::uint64_t{1} << 63;
-  const double h = hi + lo;
-  const double tail = lo - (h - hi);
-  // (1 - 2^-8) u = 2^(e - 54) (2 - 2^-7): u's bits less 2^45.
-  const std::uint64_t limit = ((BitCast<std::uint64_t>(h) - 1) & kExponent) - ((std::uint64_t{53} << 52) + (std::uint64_t{1} << 45));
-  y = h;
-  return (BitCast<std::uint64_t>(tail) & ~kSign) < limit;
-}
+// The quick stage's rounding test: RoundByTail with k = 8, as kQuickErr hi
+// is under 2^-62.04 h (hi <= h (1 + 2^-11.5)).
+inline bool RoundQuick(double hi, double lo, double& y) { return RoundByTail<8>(hi, lo, y); }
 
 // The fast stage's domain: 2^-54 <= |x| < 600, where the result and every
 // part of it are normal doubles.

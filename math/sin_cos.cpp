@@ -274,28 +274,19 @@ template <bool kSin, bool kCos>
   if (kCos) Rotate<false>(v.bh, v.bl, -v.ah, -v.al, r, *c);
 }
 
-// The rounding test for SinCosNear's parts, cheaper than RoundFastParts: no
-// bound computed, integer work on the bits. For |x| < 1024 Rotate's bound is
-// at most 2^-64.36 |h|, h = hi + lo rounded, when |h| >= 2^-40:
+// The rounding test for SinCosNear's parts, RoundByTail with k = 10: no
+// bound computed. For |x| < 1024 Rotate's bound is at most 2^-64.36 |h|,
+// h = hi + lo rounded, when |h| >= 2^-40:
 //   where A != 0, |rb| <= 2^-24 + 2^-60 and |sm| <= 2^-24.63, so the second
 //   term is at most 2^-71.78 |B_h|, and the result is at least
 //   sin(pi/512) > 2^-7.36: 2^-64.42 |h|;
 //   where A = 0, rb is rl, under 2^-53 |r_h| + 2^-66, and |sm| under
 //   2^-17.28 |r_h|: under 2^-65.7 |h|;
 //   the first term, 2^-69.5 |h|; the reduction's 2^-111, under 2^-71 |h|.
-// With u half an ulp of the doubles just below h (u >= 2^-54 |h|), that is
-// under 2^-10 u: when the exact tail of hi + lo is under (1 - 2^-10) u, h is
-// the correctly rounded result (as in exp's quick test). The smaller
-// results and those the test leaves open go to the stage with its bound.
+// The smaller results and those the test leaves open go to the stage with
+// its bound.
 inline bool RoundNear(const FastParts& p, double& y) {
-  constexpr u64 kExponent = u64{0x7ff} << 52, kSign = u64{1} << 63;
-  const double h = p.hi + p.lo;
-  const double tail = p.lo - (h - p.hi);  // exact: |hi| >= |lo|
-  const u64 hb = BitCast<u64>(h) & ~kSign;
-  // (1 - 2^-10) u = 2^(e - 54) (2 - 2^-9): u's bits less 2^43.
-  const u64 limit = ((hb - 1) & kExponent) - ((u64{53} << 52) + (u64{1} << 43));
-  y = h;
-  return ((BitCast<u64>(tail) & ~kSign) < limit) & (hb >= BitCast<u64>(0x1p-40));
+  return RoundByTail<10>(p.hi, p.lo, y) & (Magnitude(y) >= 0x1p-40);
 }
 
 // Not a finite x with |x| >= 2^-27: tiny, zero, infinite or NaN.

@@ -132,6 +132,21 @@ TEST(CrAtan2, AgreesWithMpfrOnTheWorstCasesKnown) {
 // atan changes that by less still: where atan2 is the ratio itself (x > 0,
 // |y| < |x|, a quarter of the pairs made) a result 2^-104 from a midpoint.
 // The other quadrants, pi/2 or pi away, are checked beside them.
+// Bearings in the arena whose angle the first, cheaper rounding test leaves
+// open: each goes on to the test with the computed bound.
+TEST(CrAtan2, AgreesWithMpfrWhereTheFirstTestCannotDecide) {
+  ArgumentSource args(24);
+  std::vector<std::pair<double, double>> open;
+  for (int i = 0; i < 20000000 && open.size() < 1000; ++i) {
+    const double y = args.Uniform(-600, 600), x = args.Uniform(-600, 600);
+    FastParts p;
+    double v;
+    if (Atan2FastParts(y, x, p) && !RoundAtan2ByTail(p, v)) open.emplace_back(y, x);
+  }
+  EXPECT_EQ(open.size(), 1000u);
+  EXPECT_EQ(CountPairs(open), 0);
+}
+
 TEST(CrAtan2, AgreesWithMpfrWhereTheFastStageCannotDecide) {
   ArgumentSource args(23);
   std::vector<std::pair<double, double>> open, pairs;

@@ -160,6 +160,26 @@ TEST(FastStages, SinAndCosFirstTestCoversTheBound) {
   EXPECT_EQ(over, 0);
 }
 
+// atan2's first rounding test takes the fast stage's bound to be under
+// 2^-67 of the result (2^-67.56, worked out at Atan2Core): small ratios,
+// where |pw| is largest against the result, and every quadrant.
+TEST(FastStages, Atan2FirstTestCoversTheBound) {
+  ArgumentSource args(45);
+  int checked = 0, over = 0;
+  for (int i = 0; i < 200000; ++i) {
+    double y = args.Uniform(-600, 600), x = args.Uniform(-600, 600);
+    if (i % 2) y = x * args.LogUniform(-12, 1);  // n/d near the j = 0 and j = 1 entries
+    FastParts p;
+    if (!Atan2FastParts(y, x, p)) continue;
+    ++checked;
+    const double h = p.hi + p.lo;
+    if (!(p.err <= 0x1.5cp-68 * std::fabs(h)) && ++over <= 5)  // 2^-67.557
+      ADD_FAILURE() << "arguments " << Hex(y) << ", " << Hex(x) << ": bound " << Hex(p.err) << " for " << Hex(h);
+  }
+  EXPECT_GT(checked, 190000);
+  EXPECT_EQ(over, 0);
+}
+
 TEST(FastStages, Atan2BoundsHold) {
   ArgumentSource args(43);
   EXPECT_EQ(CountBoundsBroken(MathFunction::Atan2, 100000,
