@@ -28,13 +28,14 @@ inline bool RoundFastParts(const FastParts& p, double& out) {
 }
 
 // A rounding test that needs no computed bound, for a stage whose error is
-// at most 2^-(54 + k) |h|, h = hi + lo rounded (|hi| >= |lo|, h normal):
-// with u half an ulp of the doubles just below |h| (at least 2^-54 |h|, at
-// most half the ulp above), every value within 2^-k u of hi + lo rounds to
-// h when the exact tail hi + lo - h is under (1 - 2^-k) u. u comes from the
-// exponent of |h|'s bits less one, and positive doubles compare as their
-// bits do: integer work but for the tail, cheaper than RoundFastParts and
-// open a little more often (for 2^-k of the results).
+// at most 2^-(54 + k) |h|, h = hi + lo rounded (|hi| >= |lo|): with u half
+// an ulp of the doubles just below |h| (at least 2^-54 |h|, at most half the
+// ulp above), every value within 2^-k u of hi + lo rounds to h when the
+// exact tail hi + lo - h is under (1 - 2^-k) u. u comes from the exponent of
+// |h|'s bits less one, and positive doubles compare as their bits do:
+// integer work but for the tail, cheaper than RoundFastParts and open a
+// little more often (for 2^-k of the results). Open below |h| = 2^-968,
+// where (1 - 2^-k) u would not be a normal double.
 template <int k>
 inline bool RoundByTail(double hi, double lo, double& out) {
   constexpr std::uint64_t kExponent = std::uint64_t{0x7ff} << 52, kSign = std::uint64_t{1} << 63;
@@ -44,7 +45,7 @@ inline bool RoundByTail(double hi, double lo, double& out) {
   // (1 - 2^-k) u = 2^(e - 54) (2 - 2^(1 - k)): u's bits less 2^(53 - k).
   const std::uint64_t limit = ((hb - 1) & kExponent) - ((std::uint64_t{53} << 52) + (std::uint64_t{1} << (53 - k)));
   out = h;
-  return (BitCast<std::uint64_t>(tail) & ~kSign) < limit;
+  return ((BitCast<std::uint64_t>(tail) & ~kSign) < limit) & (hb > (std::uint64_t{55} << 52));
 }
 
 // The fast stages. False for arguments they do not take (special values,

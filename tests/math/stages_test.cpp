@@ -83,6 +83,29 @@ TEST(AccurateStages, Atan2AgreesWithMpfr) {
             0);
 }
 
+// The bit arithmetic of the rounding test without a bound: a tail just
+// inside (1 - 2^-k) of half an ulp decides, just outside does not; at a
+// power of two the half ulp below counts, on either side; results too
+// small for the limit to be a normal double stay open.
+TEST(RoundByTail, DecidesJustInsideItsLimit) {
+  double y = 0.0;
+  const double in = 1 - 0x1p-20, out = 1 + 0x1p-20;
+  const double limit8 = (1 - 0x1p-8) * 0x1p-53, limit13 = (1 - 0x1p-13) * 0x1p-53;  // for h in [1, 2)
+  EXPECT_TRUE(RoundByTail<8>(1.5, limit8 * in, y) && y == 1.5);
+  EXPECT_FALSE(RoundByTail<8>(1.5, limit8 * out, y));
+  EXPECT_TRUE(RoundByTail<8>(-1.5, -limit8 * in, y) && y == -1.5);
+  EXPECT_FALSE(RoundByTail<8>(-1.5, -limit8 * out, y));
+  EXPECT_TRUE(RoundByTail<13>(1.25, limit13 * in, y) && y == 1.25);
+  EXPECT_FALSE(RoundByTail<13>(1.25, limit13 * out, y));
+  // At 2 the doubles below are twice as close: half the limit either way.
+  EXPECT_TRUE(RoundByTail<8>(2.0, -limit8 * in, y) && y == 2.0);
+  EXPECT_FALSE(RoundByTail<8>(2.0, -limit8 * out, y));
+  EXPECT_FALSE(RoundByTail<8>(2.0, limit8 * out, y));
+  // The same tails scaled to a binade near the bottom of the normal range.
+  EXPECT_TRUE(RoundByTail<8>(0x1.8p-960, limit8 * in * 0x1p-960, y));
+  EXPECT_FALSE(RoundByTail<8>(0x1.8p-1000, limit8 * 0x1p-3 * 0x1p-1000, y));
+}
+
 // Counts the arguments where a fast stage's parts miss the exact value by
 // more than their bound.
 template <class Next, class Parts>
