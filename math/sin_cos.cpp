@@ -285,9 +285,7 @@ template <bool kSin, bool kCos>
 //   the first term, 2^-69.5 |h|; the reduction's 2^-111, under 2^-71 |h|.
 // The smaller results and those the test leaves open go to the stage with
 // its bound.
-inline bool RoundNear(const FastParts& p, double& y) {
-  return RoundByTail<10>(p.hi, p.lo, y) & (Magnitude(y) >= 0x1p-40);
-}
+inline bool RoundNear(const FastParts& p, double& y) { return RoundByTail<10, -40>(p.hi, p.lo, y); }
 
 // Not a finite x with |x| >= 2^-27: tiny, zero, infinite or NaN.
 inline bool SmallOrSpecial(double x) {

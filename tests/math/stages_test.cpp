@@ -97,13 +97,17 @@ TEST(RoundByTail, DecidesJustInsideItsLimit) {
   EXPECT_FALSE(RoundByTail<8>(-1.5, -limit8 * out, y));
   EXPECT_TRUE(RoundByTail<13>(1.25, limit13 * in, y) && y == 1.25);
   EXPECT_FALSE(RoundByTail<13>(1.25, limit13 * out, y));
-  // At 2 the doubles below are twice as close: half the limit either way.
+  // At 2 the doubles below are twice as close as those above: their limit
+  // holds on either side.
   EXPECT_TRUE(RoundByTail<8>(2.0, -limit8 * in, y) && y == 2.0);
   EXPECT_FALSE(RoundByTail<8>(2.0, -limit8 * out, y));
   EXPECT_FALSE(RoundByTail<8>(2.0, limit8 * out, y));
   // The same tails scaled to a binade near the bottom of the normal range.
   EXPECT_TRUE(RoundByTail<8>(0x1.8p-960, limit8 * in * 0x1p-960, y));
   EXPECT_FALSE(RoundByTail<8>(0x1.8p-1000, limit8 * 0x1p-3 * 0x1p-1000, y));
+  // A smallest result decided, asked for: sin and cos take 2^-40.
+  EXPECT_TRUE((RoundByTail<10, -40>(0x1p-40, 0.0, y)));
+  EXPECT_FALSE((RoundByTail<10, -40>(0x1.fffffffffffffp-41, 0.0, y)));
 }
 
 // Counts the arguments where a fast stage's parts miss the exact value by
