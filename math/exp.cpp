@@ -16,10 +16,10 @@
 //
 // Fast stage: the same reduction, H rounded to 32 bits as T_hi and the rest
 // as T_lo, so that T_hi times r rounded to 19 bits is exact; e^r - 1 - r by
-// its Taylor polynomial to r^5. The result hi + lo is within 2^-72.5 hi of
-// exp(x) (the bound is worked out at kExpErr) and the rounding test decides
-// unless exp(x) lies that close to a midpoint between two doubles: about
-// once in 10^5 calls.
+// its Taylor polynomial to r^5. The result hi + lo is within 2^-72.7 hi of
+// exp(x) (the bound is worked out at kExpErr; the test uses 2^-71) and the
+// rounding test decides unless exp(x) lies that close to a midpoint between
+// two doubles: about once in 2 10^5 calls.
 //
 // Accurate stage: the same reduction by ln2/64 in 256-bit arithmetic, the
 // Taylor series to r^25 and 2^(j/64) to 256 bits: within 2^-240 of exp(x).
