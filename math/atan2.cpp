@@ -10,7 +10,8 @@
 // Fast stage: atan(j/256) from a table (double-double), atan w = w - w^3/3
 // + w^5/5 - w^7/7 for |w| <= 2^-9. The bound is worked out at Atan2Core;
 // the rounding test decides all but a few calls in 10^7 (none in the
-// millions of random bearings of the tests).
+// millions of random bearings of the tests). In front of it a first test on
+// the bits needs no computed bound and leaves it about one call in 8000.
 //
 // Accurate stage: the same with c = j/64 and 256-bit integer arithmetic,
 // z and w as exact quotients of integers, the Taylor series of atan w to
@@ -51,11 +52,10 @@ constexpr double kThreeQuarterPi = 0x1.2d97c7f3321d2p+1;
 inline bool SignBit(double v) { return BitCast<u64>(v) >> 63; }
 inline double WithSignOf(double v, double s) { return SignBit(s) ? -v : v; }
 
-// hi + lo = a, hi with 44 significant bits (lo then has at most 9): hi times
-// an integer up to 256 is exact.
+// hi + lo = a > 0, hi the first 44 bits of a (cut, not rounded: hi <= a)
+// and lo the rest, at most 9 bits: hi times an integer up to 256 is exact.
 [[gnu::always_inline]] inline void Split44(double a, double& hi, double& lo) {
-  const double c = 513.0 * a;  // 2^9 + 1
-  hi = c - (c - a);
+  hi = BitCast<double>(BitCast<u64>(a) & ~u64{0x1ff});
   lo = a - hi;
 }
 
@@ -63,23 +63,32 @@ inline double WithSignOf(double v, double s) { return SignBit(s) ? -v : v; }
 // value hi + lo within err.
 //
 // Error bound (absolute): with pw = atan w - w evaluated from w's
-// approximation wq (to 2^-52),
-//   pw itself (4 roundings, the coefficients and wq: 8 units of 2^-53 |pw|)
-//   and three roundings of sums holding it: 2^-49.5 |pw|;
+// approximation wq (within 5 units of 2^-53 of w: num and 1/den_h rounded,
+// den_l up to 2 units, the product rounded),
+//   pw itself (its roundings and coefficients, 6 units of 2^-53 |pw|; wq's
+//   error three times over, 15 units) and two roundings of sums holding
+//   it: 23 units, 2^-48.5 |pw|;
 //   w = wh + wl to 2^-77 (the remainder's last roundings and the
 //   reciprocal's, of a tail under 2^-25 of w);
-//   the denominator to 2^-99, the table and pi to 2^-106, the roundings of
+//   the denominator to 2^-104, the table and pi to 2^-106, the roundings of
 //   the heads' tails: under 2^-98 of the result;
 //   truncation after w^7: w^9/9 <= 2^-55.6 |pw|.
-// So err = 2^-48 |pw| + 2^-76 |wh| + 2^-96 |hi|.
+// So err = 2^-48 |pw| + 2^-76 |wh| + 2^-96 |hi| (computed when kBound).
+//
+// That is at most 2^-67.56 of the result, so the first rounding test needs
+// no computed bound (RoundByTail with k = 13): |pw| <= |w|^3/3 and the
+// result is at least atan(z) (z <= 2^-9 for j = 0) or atan(2^-9) (|w| <=
+// 2^-9 for j >= 1), or pi/4 once pi/2 or pi is added: the first term is at
+// most 2^-48 2^-19.58 of the result, the others 2^-76 and 2^-96.
+template <bool kBound>
 [[gnu::always_inline]] inline void Atan2Core(double y, double x, double& hi, double& lo, double& err) {
   const double ax = Magnitude(x), ay = Magnitude(y);
   const bool swap = ay > ax;
   const double n = ay < ax ? ay : ax, d = ay < ax ? ax : ay;  // min and max, without a branch
-  // j = 256 n/d to the nearest integer, the boundary between 0 and 1 moved up
-  // by 2^-20: j >= 1 then means 256 n/d > 1/2 + 2^-21, so 256 n and j d_hi
-  // are within a factor 2 and their difference is exact.
-  const double t = ((n / d) * 256.0 - 0x1p-20) + kShift;
+  // j = 256 n/d to the nearest integer (ties to even). j >= 1 then means
+  // 256 n/d > 1/2, and 256 n lies between j/2 and 2j times d_hi <= d: their
+  // difference is exact.
+  const double t = (256.0 * n) / d + kShift;
   const double jd = t - kShift;
   const auto j = static_cast<std::size_t>(BitCast<std::int64_t>(t) - BitCast<std::int64_t>(kShift));
   double dh, dl, nh, nl;
@@ -88,12 +97,15 @@ inline double WithSignOf(double v, double s) { return SignBit(s) ? -v : v; }
   // Numerator 256 n - j d, exact as num_h + num_l.
   double numH, numL;
   TwoSum(256.0 * n - jd * dh, -(jd * dl), numH, numL);
-  // Denominator 256 d + j n, to 2^-99 (the rounding of t2 + j n_lo, at most
-  // 2^-46 of it), its tail brought under half an ulp of its head so that
-  // the reciprocal of the head serves for the whole.
-  double t1, t2, denH, denL;
-  FastTwoSum(256.0 * d, jd * nh, t1, t2);
-  FastTwoSum(t1, t2 + jd * nl, denH, denL);
+  // Denominator 256 d + j n = den_h + den_l to 2^-104: p = j n rounded,
+  // den_h = 256 d + p rounded, and den_l their two rounding errors, j n - p
+  // (j n_hi - p is exact, the two within 2^-42.9 of each other) and
+  // 256 d + p - den_h. |den_l| <= 2^-52 den_h, so the reciprocal of den_h
+  // serves for the whole, and den_h comes after one product and one sum.
+  const double p = jd * n;
+  double denH, e2;
+  FastTwoSum(256.0 * d, p, denH, e2);  // 256 d >= j n
+  const double denL = ((jd * nh - p) + jd * nl) + e2;
   // w = num/den as wh + wl: wh the first 26 bits of num/den_h, so that its
   // products with den_h's halves are exact and so is the remainder's head;
   // wl, under 2^-25 of w, from the remainder.
@@ -102,13 +114,12 @@ inline double WithSignOf(double v, double s) { return SignBit(s) ? -v : v; }
   double wh, unused, bh, bl;
   SplitDouble(wq, wh, unused);
   SplitDouble(denH, bh, bl);
-  const double wl = ((((numH - wh * bh) - wh * bl) + numL) - wh * denL) * inv;
+  const double wl = (((numH - wh * bh) - wh * bl) + (numL - wh * denL)) * inv;
   const double w2 = wq * wq;
   const double pw = wq * w2 * (-1.0 / 3 + w2 * (1.0 / 5 - w2 * (1.0 / 7)));
-  // atan(n/d) = T_h + wh + (T_l + (wl + pw)).
+  // atan(n/d) = T_h + wh + T_l + wl + pw, sh + sl = T_h + wh exactly.
   double sh, sl;
   FastTwoSum(kAtanFast[j][0], wh, sh, sl);  // |atan(j/256)| >= 2 |w| unless j = 0
-  const double l = sl + (kAtanFast[j][1] + (wl + pw));
   // The quadrant: K + sigma atan(n/d) with K in {0, pi/2, pi}, chosen by
   // index rather than by branches (the quadrants come in no order).
   static constexpr double kK[3][2] = {{0.0, 0.0}, {kHalfPiParts[0], kHalfPiParts[1]}, {kPiParts[0], kPiParts[1]}};
@@ -118,10 +129,11 @@ inline double WithSignOf(double v, double s) { return SignBit(s) ? -v : v; }
   const double sigma = kSigns[swapped ^ left];
   double vh, vl;
   FastTwoSum(kK[k][0], sigma * sh, vh, vl);  // |K| >= |atan(n/d)| unless K = 0
-  const double sign = kSigns[BitCast<u64>(y) >> 63];
+  const double sign = kSigns[BitCast<u64>(y) >> 63], signSigma = sign * sigma;
   hi = sign * vh;
-  lo = sign * ((vl + kK[k][1]) + sigma * l);
-  err = 0x1p-48 * Magnitude(pw) + 0x1p-76 * Magnitude(wh) + 0x1p-96 * Magnitude(vh);
+  // The small parts, those ready first added first.
+  lo = (sign * (vl + kK[k][1]) + signSigma * (sl + kAtanFast[j][1])) + signSigma * (wl + pw);
+  err = kBound ? 0x1p-48 * Magnitude(pw) + 0x1p-76 * Magnitude(wh) + 0x1p-96 * Magnitude(vh) : 0.0;
 }
 
 // Both finite and nonzero with magnitudes in [2^-500, 2^500).
@@ -227,22 +239,32 @@ U128 Sub(U128 a, U128 b) {  // a >= b
 
 bool Less(U128 a, U128 b) { return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo; }
 
+// The fast stage with its bound, then the accurate one: for the few the
+// first test leaves open.
+[[gnu::noinline]] double Atan2Bounded(double y, double x) {
+  FastParts p;
+  double out;
+  if (Atan2FastParts(y, x, p) && RoundFastParts(p, out)) return out;
+  return Atan2Accurate(y, x);
+}
+
 }  // namespace
 
 bool Atan2FastParts(double y, double x, FastParts& p) {
   if (!InFastDomain(y, x)) return false;
-  Atan2Core(y, x, p.hi, p.lo, p.err);
+  Atan2Core<true>(y, x, p.hi, p.lo, p.err);
   p.scale = 0;
   return true;
 }
 
+bool RoundAtan2ByTail(const FastParts& p, double& out) { return RoundByTail<13>(p.hi, p.lo, out); }
+
 double CrAtan2(double y, double x) {
   if (!InFastDomain(y, x)) return Atan2Edge(y, x);
-  double hi, lo, err;
-  Atan2Core(y, x, hi, lo, err);
-  const double a = hi + (lo + err);
-  if (a != hi + (lo - err)) return Atan2Accurate(y, x);
-  return a;
+  double hi, lo, err, out;
+  Atan2Core<false>(y, x, hi, lo, err);
+  if (RoundByTail<13>(hi, lo, out)) return out;
+  return Atan2Bounded(y, x);
 }
 
 double Atan2Accurate(double y, double x) {

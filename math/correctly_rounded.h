@@ -22,10 +22,11 @@
 //     atan2(+-y, +inf) = +-0 and atan2(+-y, -inf) = +-pi for finite y > 0.
 //
 // Each is a fast evaluation with a proven error bound and a rounding test
-// (exp has a quicker one in front, which leaves about one call in a hundred
-// to it), and, when the test cannot decide (about once in 10^5 calls), an
-// evaluation with 256-bit integer arithmetic that can. The costs are in the
-// README's Performance section.
+// (exp has a quicker one in front, which leaves about four calls in a
+// thousand to it; the others a cheaper first test on the bits), and, when
+// the test cannot decide (about once in 10^5 calls), an evaluation with
+// 256-bit integer arithmetic that can. The costs are in the README's
+// Performance section.
 
 double CrExp(double x);
 double CrSin(double x);

@@ -1,23 +1,25 @@
 // exp(x), correctly rounded.
 //
-// The network calls exp eight times a critter step, in two rounds each
-// waiting for the last, so the first stage is as short as the platform's
-// own exp: the reduction below and T (1 + p(r)) in plain double arithmetic,
-// within 2^-61.2 (worked out at kQuickErr), then the rounding test. It
-// decides all but about one call in a hundred; those go on to the fast stage,
-// then, rarely, to the accurate one.
+// Reduction: x = k ln2/1024 + r with |r| <= ln2/2048 and k = 1024 m + j,
+// exp(x) = 2^m 2^(j/1024) e^r; 2^(j/1024) = H (1 + c) from a table, H the
+// double nearest to it.
 //
-// Fast stage: x = k ln2/512 + r with |r| <= ln2/1024, exp(x) = 2^(k/512) e^r,
-// 2^(j/512) from the table as T_hi + T_lo with T_hi of 32 bits (rounded
-// from the table's double), so that T_hi times r rounded to 20 bits is exact; e^r - 1 - r by its Taylor polynomial
-// to r^5. The result hi + lo is within 2^-70.9 hi of exp(x) (the bound is
-// worked out at kExpErr) and the rounding test decides unless exp(x) lies
-// that close to a midpoint between two doubles: about once in 10^5 calls.
-// The network calls exp in two rounds a step, each waiting for the last, so
-// the stage is laid out for a short chain of dependent operations: the
-// scale 2^(k/512) goes into the table values at once, the polynomial is
-// evaluated in two halves at the same time, the rounding test adds the
-// error bound to the parts that are ready first.
+// Quick stage: the network calls exp eight times a critter step, six side by
+// side and then two waiting on them, so both the length of the chain of
+// dependent operations and their number count. hi = 2^m H (the scale put
+// into H's exponent by an integer addition) and lo = hi (r + c) + hi r^2 P(r),
+// P the Taylor polynomial of (e^r - 1 - r)/r^2 to r^2: hi + lo is within
+// 2^-62.07 hi of exp(x) (worked out at kQuickErr). The rounding test looks at
+// the exact rounding error of hi + lo with integer operations on the bits
+// (RoundQuick). It decides all but about 4 calls in 1000; those go on to the
+// fast stage, then, rarely, to the accurate one.
+//
+// Fast stage: the same reduction, H rounded to 32 bits as T_hi and the rest
+// as T_lo, so that T_hi times r rounded to 19 bits is exact; e^r - 1 - r by
+// its Taylor polynomial to r^5. The result hi + lo is within 2^-72.7 hi of
+// exp(x) (the bound is worked out at kExpErr; the test uses 2^-71) and the
+// rounding test decides unless exp(x) lies that close to a midpoint between
+// two doubles: about once in 2 10^5 calls.
 //
 // Accurate stage: the same reduction by ln2/64 in 256-bit arithmetic, the
 // Taylor series to r^25 and 2^(j/64) to 256 bits: within 2^-240 of exp(x).
@@ -44,31 +46,35 @@ constexpr double kShift = 0x1.8p52;     // x + kShift - kShift: x rounded to an 
 constexpr double kSplit30 = 0x1.8p22;  // the same to a multiple of 2^-30
 constexpr double kSplit31 = 0x1.8p21;  // to a multiple of 2^-31: 32 bits in [1, 2)
 
-// The fast stage's error bound relative to hi, with its parts (|r| <= 2^-10.52,
-// |k| < 2^19.1, every term relative to 2^(j/512) in [1, 2)):
-//   reduction: k Step2 rounded, 2^-77, and ln2/512 - Step1 - Step2, 2^-96
-//     times |k|: 2^-76 in r, so in e^r;
-//   T q, q = e^r - 1 - r: truncation after r^5, 2^-72.6; six roundings of
-//     at most 2^-22 (r^2, the two halves of the polynomial and their sum,
-//     (T_hi + T_lo) r^2, the product), 2^-72.5; r rounded, 2^-74;
-//   T_hi (rb - d) + T_lo (1 + r) and the sums into lo: 2^-77, 2^-76,
-//     2^-76 and 2^-74 (the last of at most 2^-21);
-//   the table: 2^-85 (T_hi + T_lo from the table's two doubles).
-// Together 2^-70.9; kExpErr is 2^-69.5, applied to hi >= 0.999.
-constexpr double kExpErr = 0x1.6a09e667f3bcdp-70;
+// The fast stage's error bound relative to T = 2^(j/1024) in [1, 2)
+// (|r| <= 2^-11.52, |k| < 2^20.1, |d| = |k Step2| < 2^-24.4):
+//   reduction: d rounded, 2^-78, and ln2/1024 - Step1 - Step2, 2^-98 times
+//     |k|, 2^-77.9: 2^-76.9 in r, so in e^r;
+//   T q, q = e^r - 1 - r, under 2^-23.04: truncation after r^5, 2^-78.6;
+//     r^2, the polynomial, T_hi + T_lo and the two products rounded, 5.2
+//     units of 2^-53 of it: 2^-73.7; r's rounding (2^-65) times T r:
+//     2^-76.5;
+//   T_hi (rb - d), |rb - d| < 2^-24.39: the difference and the product
+//     rounded, 2^-78 and 2^-77; T_lo (1 + r), T_lo < 2^-31.9, and T_lo
+//     itself: 2^-83; the table: 2^-105;
+//   their sum, sl + it and the bound added to early, each under 2^-23.3:
+//     2^-77 each; late added, under 2^-22.2: 2^-76.
+// Together 2^-72.7; kExpErr is 2^-71, applied to hi >= 0.9996 T.
+constexpr double kExpErr = 0x1p-71;
 
-// The quick stage's error bound relative to hi = T, the table's double in
-// [1, 2) (|r| <= 2^-10.52):
-//   r: r1 - k Step2 rounded, 2^-63.5 (and the rest as above), so 2^-63.4 in
-//     e^r;
-//   T r rounded: at most 2^-63 where T r >= 2^-10, so T > 2^0.52, and 2^-64
-//     below: 2^-63.5 of T; T_lo r left out: 2^-63.5 of T;
-//   T r^2 P(r): truncation after r^5 and five roundings of at most 2^-21:
-//     under 2^-72;
-//   the sums T_lo + T r + T r^2 P(r) (with the bound, in the test), each
-//     as the product: 2^-63.5 of T.
-// Together 2^-61.16; kQuickErr is 2^-60.5.
-constexpr double kQuickErr = 0x1.6a09e667f3bcdp-61;
+// The quick stage's error bound relative to H (hi = 2^m H, |r| <= 2^-11.52,
+// |c| <= 2^-53, |k| < 2^19.76 for |x| < 600, so |d| < 2^-24.7):
+//   r: r1 - d rounded, 2^-65, d rounded, 2^-78, ln2/1024 - Step1 - Step2
+//     times |k|, 2^-78.2: 2^-64.98 (in e^r, times at most 1.0004);
+//   c (e^r - 1) left out: 2^-64.52; truncation after r^4: 2^-64.51;
+//   r + c rounded: 2^-65; hi (r + c) rounded: 2^-65 below 2^-11, 2^-64
+//     above, where H > 2^0.519: 2^-64.52; the same for the sum into lo:
+//     2^-64.52;
+//   hi r^2 P(r), under 2^-23.04: r^2, P (its coefficients and roundings
+//     together 2 units of 2^-53 of it) and the two products, 5 units of
+//     2^-53: 2^-73.7; r's error in r^2: 2^-76.5; the table: 2^-106.
+// Together 7.63 units of 2^-65, 2^-62.07; kQuickErr is 2^-62.046.
+constexpr double kQuickErr = 0x1.fp-63;
 
 // Errors of the accurate stage in units of the last of its 256 bits: the
 // reduction x - k ln2/64 (|k| < 2^16.1) is good to 2^-244 absolute, the
@@ -77,7 +83,7 @@ constexpr std::uint64_t kAccurateErr = std::uint64_t{1} << 14;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// x in (-746, 710), k = 512 x/ln2 rounded: exp(x) = (hi + lo) * 2^m within
+// x in (-746, 710), k = 1024 x/ln2 rounded: exp(x) = (hi + lo) * 2^m within
 // err * 2^m, or, when kScaled, (hi + lo) within err, the scale 2^m already
 // in hi and lo (it must then keep every part normal: m >= -900).
 // Also returns the two halves of lo the rounding test wants: lo = early + late.
@@ -89,13 +95,13 @@ inline void ExpCore(double x, double& hi, double& early, double& late, double& e
   const double r1 = x - kd * kExpStep1;  // exact: kd * Step1 has at most 53 bits, and x is that close to it
   const double d = kd * kExpStep2;
   const double r = r1 - d;
-  m = k >> 9;
-  const auto j = static_cast<std::size_t>(k & 511);
+  m = k >> 10;
+  const auto j = static_cast<std::size_t>(k & 1023);
   const double scale = kScaled ? PowerOfTwo(m) : 1.0;
-  const double t53 = kExpFast[j][0];
-  const double head = (t53 + kSplit31) - kSplit31;  // 32 bits
-  const double th = head * scale, tl = ((t53 - head) + kExpFast[j][1]) * scale;
-  const double ra = (r1 + kSplit30) - kSplit30;  // at most 20 bits
+  const double h = kExpHi[j];
+  const double head = (h + kSplit31) - kSplit31;  // 32 bits
+  const double th = head * scale, tl = ((h - head) + h * kExpRel[j]) * scale;
+  const double ra = (r1 + kSplit30) - kSplit30;  // at most 19 bits
   const double rb = r1 - ra;                     // exact
   double sl;
   FastTwoSum(th, th * ra, hi, sl);  // th * ra is exact; |th| >= |th * ra|
@@ -106,26 +112,23 @@ inline void ExpCore(double x, double& hi, double& early, double& late, double& e
   err = kExpErr * hi;
 }
 
-// The quick stage: exp(x) = (hi + ((early + late1) + late2)) * scale within
-// err * scale. The parts are ordered by when they are ready: the table's,
-// then T r, then T r^2 P(r); the few floating-point operations it takes
-// matter as much as their chain, the network's six hidden neurons calling
-// it side by side.
-[[gnu::always_inline]] inline void ExpQuick(double x, double& hi, double& early, double& late1, double& late2, double& err,
-                     double& scale) {
+// The quick stage for |x| < 600: exp(x) = hi + lo within kQuickErr hi, both
+// normal (or lo zero).
+[[gnu::always_inline]] inline void ExpQuick(double x, double& hi, double& lo) {
   const double t = x * kExpInvStep + kShift;
   const double kd = t - kShift;
-  const std::int64_t k = BitCast<std::int64_t>(t) - BitCast<std::int64_t>(kShift);
+  const std::uint64_t tb = BitCast<std::uint64_t>(t);
+  const auto k = static_cast<std::int64_t>(tb - BitCast<std::uint64_t>(kShift));
   const double r = (x - kd * kExpStep1) - kd * kExpStep2;
-  scale = PowerOfTwo(k >> 9);
-  const auto j = static_cast<std::size_t>(k & 511);
-  hi = kExpFast[j][0];
-  early = kExpFast[j][1];
+  const std::size_t j = tb & 1023;  // k's low bits: kShift has none there
+  hi = BitCast<double>(BitCast<std::uint64_t>(kExpHi[j]) + (static_cast<std::uint64_t>(k >> 10) << 52));
   const double r2 = r * r;
-  late1 = hi * r;
-  late2 = (hi * r2) * ((0.5 + r * (1.0 / 6)) + r2 * (1.0 / 24 + r * (1.0 / 120)));  // T (e^r - 1 - r)
-  err = kQuickErr * hi;
+  lo = hi * (r + kExpRel[j]) + (hi * r2) * ((0.5 + r * (1.0 / 6)) + r2 * (1.0 / 24));
 }
+
+// The quick stage's rounding test: RoundByTail with k = 8, as kQuickErr hi
+// is under 2^-62.04 h (hi <= h (1 + 2^-11.5)).
+inline bool RoundQuick(double hi, double lo, double& y) { return RoundByTail<8>(hi, lo, y); }
 
 // The fast stage's domain: 2^-54 <= |x| < 600, where the result and every
 // part of it are normal doubles.
@@ -133,6 +136,12 @@ inline bool InFastDomain(double x) {
   const std::uint64_t a = BitCast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63);
   constexpr std::uint64_t lo = BitCast<std::uint64_t>(0x1p-54), hi = BitCast<std::uint64_t>(600.0);
   return a - lo < hi - lo;
+}
+
+// The quick stage's domain: |x| < 600 (NaN not), where the result and its
+// parts are normal doubles or zero.
+inline bool InQuickDomain(double x) {
+  return (BitCast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63)) < BitCast<std::uint64_t>(600.0);
 }
 
 // What the exponential is without computing: NaN, infinities, results that
@@ -174,7 +183,7 @@ bool RoundSubnormal(double s, double u, std::int64_t m, double& y) {
   return true;
 }
 
-// exp(x) for x outside the fast domain.
+// exp(x) for x outside the fast domain (the quick one less the tiny x).
 [[gnu::noinline]] double ExpEdge(double x) {
   double y;
   if (ExpObvious(x, y)) return y;
@@ -193,6 +202,7 @@ bool RoundSubnormal(double s, double u, std::int64_t m, double& y) {
 
 // The fast stage, then the accurate one: for the few the quick stage leaves.
 [[gnu::noinline]] double ExpFastThenAccurate(double x) {
+  if (!InFastDomain(x)) return ExpEdge(x);  // a tiny x: rounds to 1
   double s, early, late, e;
   std::int64_t m;
   ExpCore<true>(x, s, early, late, e, m);
@@ -206,13 +216,14 @@ bool RoundSubnormal(double s, double u, std::int64_t m, double& y) {
 }  // namespace
 
 bool ExpQuickParts(double x, FastParts& p) {
-  if (!InFastDomain(x)) return false;
-  double early, late1, late2, scale;
-  ExpQuick(x, p.hi, early, late1, late2, p.err, scale);
-  p.lo = (early + late1) + late2;
-  p.scale = static_cast<int>(BitCast<std::uint64_t>(scale) >> 52) - 1023;
+  if (!InQuickDomain(x)) return false;
+  ExpQuick(x, p.hi, p.lo);
+  p.err = kQuickErr * p.hi;
+  p.scale = 0;
   return true;
 }
+
+bool RoundExpQuickParts(const FastParts& p, double& out) { return RoundQuick(p.hi, p.lo, out); }
 
 bool ExpFastParts(double x, FastParts& p) {
   if (!InFastDomain(x)) return false;
@@ -225,12 +236,11 @@ bool ExpFastParts(double x, FastParts& p) {
 }
 
 double CrExp(double x) {
-  if (!InFastDomain(x)) return ExpEdge(x);
-  double s, early, late1, late2, e, scale;
-  ExpQuick(x, s, early, late1, late2, e, scale);
-  const double h = s + (((early + e) + late1) + late2);
-  if (h != s + (((early - e) + late1) + late2)) return ExpFastThenAccurate(x);
-  return h * scale;
+  if (!InQuickDomain(x)) return ExpEdge(x);
+  double hi, lo, y;
+  ExpQuick(x, hi, lo);
+  if (!RoundQuick(hi, lo, y)) return ExpFastThenAccurate(x);
+  return y;
 }
 
 double ExpAccurate(double x) {

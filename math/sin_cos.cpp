@@ -11,7 +11,9 @@
 // tails, and r split into a 16-bit head ra and the rest rb: the big terms
 // S, C ra and S ra^2/2 are exact products, summed exactly; everything else
 // is at most 2^-21 of the result. The error bound is worked out at Rotate;
-// the rounding test decides all but about one call in 10^5.
+// the rounding test decides all but about one call in 10^5. Below 1024 a
+// first test on the bits, which needs no computed bound (RoundNear), decides
+// all but about one result in 1000; those go on to the test with the bound.
 //
 // Accurate stage: the Payne-Hanek reduction to 446 bits, then the Taylor
 // series of sin and cos at |t| <= pi/4 in 256-bit arithmetic: within 2^-240.
@@ -196,6 +198,7 @@ struct Reduced {
 // So err = 2^-69.5 |hi| + 2^-48.5 |B_h| (|rb| + |sm|) + rerr. Where A is 0
 // (j = 0, the sine's quadrants) B is +-1 and ra is rh itself, the head
 // product still exact, so tiny results keep their relative accuracy.
+template <bool kBound>
 [[gnu::always_inline]] inline void Rotate(double ah, double al, double bh, double bl, const Reduced& r, FastParts& out) {
   const bool shortHead = ah != 0.0;
   const double ra = shortHead ? r.raShort : r.rh;
@@ -206,8 +209,9 @@ struct Reduced {
   const double b = bh * (rb + r.sm) - ah * (rb * (ra + 0.5 * rb) - r.c4) + al * (1.0 + r.cm) + bl * (r.rh + r.sm);
   out.hi = s2;
   out.lo = (e1 + e2) + b;
-  out.err = 0x1.6a09e667f3bcdp-70 * Magnitude(s2) + 0x1.6a09e667f3bcdp-49 * Magnitude(bh) * (Magnitude(rb) + Magnitude(r.sm)) +
-            r.rerr;
+  out.err = kBound ? 0x1.6a09e667f3bcdp-70 * Magnitude(s2) +
+                         0x1.6a09e667f3bcdp-49 * Magnitude(bh) * (Magnitude(rb) + Magnitude(r.sm)) + r.rerr
+                   : 0.0;
   out.scale = 0;
 }
 
@@ -233,7 +237,7 @@ inline void Negate(FastParts& p) {
   p.lo = -p.lo;
 }
 
-// The fast stage for 2^-27 <= |x| < inf.
+// The fast stage for 2^-27 <= |x| < inf, with its error bound.
 template <bool kSin, bool kCos>
 [[gnu::always_inline]] inline void SinCosFast(double x, FastParts* s, FastParts* c) {
   std::int64_t i;
@@ -250,16 +254,82 @@ template <bool kSin, bool kCos>
   const double* t = kSinCosFast[i & 127];
   const Quadrant v = SineInQuadrant(t, static_cast<int>((i >> 7) & 3));
   if (kSin) {
-    Rotate(v.ah, v.al, v.bh, v.bl, r, *s);
+    Rotate<true>(v.ah, v.al, v.bh, v.bl, r, *s);
     if (flip) Negate(*s);
   }
-  if (kCos) Rotate(v.bh, v.bl, -v.ah, -v.al, r, *c);
+  if (kCos) Rotate<true>(v.bh, v.bl, -v.ah, -v.al, r, *c);
 }
+
+// The same for 2^-27 <= |x| < 1024 (every angle the simulation turns by),
+// without the bound: the rounding test below needs none.
+template <bool kSin, bool kCos>
+[[gnu::always_inline]] inline void SinCosNear(double x, FastParts* s, FastParts* c) {
+  std::int64_t i;
+  double rh, rl;
+  ReduceSmall(x, i, rh, rl);
+  const Reduced r = Prepare(rh, rl, 0.0);
+  const double* t = kSinCosFast[i & 127];
+  const Quadrant v = SineInQuadrant(t, static_cast<int>((i >> 7) & 3));
+  if (kSin) Rotate<false>(v.ah, v.al, v.bh, v.bl, r, *s);
+  if (kCos) Rotate<false>(v.bh, v.bl, -v.ah, -v.al, r, *c);
+}
+
+// The rounding test for SinCosNear's parts, RoundByTail with k = 10: no
+// bound computed. For |x| < 1024 Rotate's bound is at most 2^-64.36 |h|,
+// h = hi + lo rounded, when |h| >= 2^-40:
+//   where A != 0, |rb| <= 2^-24 + 2^-60 and |sm| <= 2^-24.63, so the second
+//   term is at most 2^-71.78 |B_h|, and the result is at least
+//   sin(pi/512) > 2^-7.36: 2^-64.42 |h|;
+//   where A = 0, rb is rl, under 2^-53 |r_h| + 2^-66, and |sm| under
+//   2^-17.28 |r_h|: under 2^-65.7 |h|;
+//   the first term, 2^-69.5 |h|; the reduction's 2^-111, under 2^-71 |h|.
+// The smaller results and those the test leaves open go to the stage with
+// its bound.
+inline bool RoundNear(const FastParts& p, double& y) { return RoundByTail<10, -40>(p.hi, p.lo, y); }
 
 // Not a finite x with |x| >= 2^-27: tiny, zero, infinite or NaN.
 inline bool SmallOrSpecial(double x) {
   constexpr u64 lo = BitCast<u64>(0x1p-27), hi = u64{0x7ff} << 52;
   return (BitCast<u64>(x) & ~(u64{1} << 63)) - lo >= hi - lo;
+}
+
+// SinCosNear's domain: 2^-27 <= |x| < 1024.
+inline bool Near(double x) {
+  constexpr u64 lo = BitCast<u64>(0x1p-27), hi = BitCast<u64>(1024.0);
+  return (BitCast<u64>(x) & ~(u64{1} << 63)) - lo < hi - lo;
+}
+
+// The fast stage with its bound, then the accurate one: every argument
+// SinCosNear does not take or leaves open.
+[[gnu::noinline]] void SinCosBounded(double x, double& sine, double& cosine) {
+  if (!SmallOrSpecial(x)) {
+    FastParts s, c;
+    SinCosFast<true, true>(x, &s, &c);
+    if (RoundFastParts(s, sine) && RoundFastParts(c, cosine)) return;
+  }
+  SinCosAccurate(x, sine, cosine);
+}
+
+[[gnu::noinline]] double SinBounded(double x) {
+  double y, unused;
+  if (!SmallOrSpecial(x)) {
+    FastParts s;
+    SinCosFast<true, false>(x, &s, nullptr);
+    if (RoundFastParts(s, y)) return y;
+  }
+  SinCosAccurate(x, y, unused);
+  return y;
+}
+
+[[gnu::noinline]] double CosBounded(double x) {
+  double y, unused;
+  if (!SmallOrSpecial(x)) {
+    FastParts c;
+    SinCosFast<false, true>(x, nullptr, &c);
+    if (RoundFastParts(c, y)) return y;
+  }
+  SinCosAccurate(x, unused, y);
+  return y;
 }
 
 }  // namespace
@@ -296,36 +366,33 @@ void SinCosAccurate(double x, double& sine, double& cosine) {
   if (!WideRound(c, kAccurateErr, cosine)) WideRound(c, 0, cosine);
 }
 
+bool RoundSinCosNearParts(const FastParts& p, double& out) { return RoundNear(p, out); }
+
 void CrSinCos(double x, double& sine, double& cosine) {
-  if (SmallOrSpecial(x)) {
-    SinCosAccurate(x, sine, cosine);
-    return;
+  if (Near(x)) {
+    FastParts s, c;
+    SinCosNear<true, true>(x, &s, &c);
+    if (RoundNear(s, sine) && RoundNear(c, cosine)) return;
   }
-  FastParts s, c;
-  SinCosFast<true, true>(x, &s, &c);
-  if (!RoundFastParts(s, sine) || !RoundFastParts(c, cosine)) SinCosAccurate(x, sine, cosine);
+  SinCosBounded(x, sine, cosine);
 }
 
 double CrSin(double x) {
-  double y, unused;
-  if (SmallOrSpecial(x)) {
-    SinCosAccurate(x, y, unused);
-    return y;
+  if (Near(x)) {
+    FastParts s;
+    double y;
+    SinCosNear<true, false>(x, &s, nullptr);
+    if (RoundNear(s, y)) return y;
   }
-  FastParts s;
-  SinCosFast<true, false>(x, &s, nullptr);
-  if (!RoundFastParts(s, y)) SinCosAccurate(x, y, unused);
-  return y;
+  return SinBounded(x);
 }
 
 double CrCos(double x) {
-  double y, unused;
-  if (SmallOrSpecial(x)) {
-    SinCosAccurate(x, unused, y);
-    return y;
+  if (Near(x)) {
+    FastParts c;
+    double y;
+    SinCosNear<false, true>(x, nullptr, &c);
+    if (RoundNear(c, y)) return y;
   }
-  FastParts c;
-  SinCosFast<false, true>(x, nullptr, &c);
-  if (!RoundFastParts(c, y)) SinCosAccurate(x, unused, y);
-  return y;
+  return CosBounded(x);
 }

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -136,29 +137,40 @@ void ExpTables(const std::string& dir) {
   mpfr_t v, step;
   mpfr_inits2(kWork, v, step, nullptr);
 
+  // Two arrays rather than pairs: an index scaled by 8 is an addressing mode.
   std::fprintf(f,
-               "\n// 2^(j/512) = kExpFast[j][0] + kExpFast[j][1] within 2^-106 relative, the\n"
-               "// first the double nearest to it.\n"
-               "constexpr double kExpFast[512][2] = {\n");
-  for (int j = 0; j < 512; ++j) {
+               "\n// 2^(j/1024) = kExpHi[j] (1 + kExpRel[j]) within 2^-106 relative, kExpHi[j]\n"
+               "// the double nearest to it.\n");
+  double hi[1024], rel[1024];
+  mpfr_t h;
+  mpfr_init2(h, kWork);
+  for (int j = 0; j < 1024; ++j) {
     mpfr_set_si(v, j, MPFR_RNDN);
-    mpfr_div_ui(v, v, 512, MPFR_RNDN);
+    mpfr_div_ui(v, v, 1024, MPFR_RNDN);
     mpfr_exp2(v, v, MPFR_RNDN);
-    double hi, lo;
-    Split(v, 53, hi, lo);
-    std::fprintf(f, "    {%s, %s},\n", Hex(hi).c_str(), Hex(lo).c_str());
+    hi[j] = Rounded(v, 53);
+    mpfr_set_d(h, hi[j], MPFR_RNDN);
+    mpfr_sub(v, v, h, MPFR_RNDN);
+    mpfr_div(v, v, h, MPFR_RNDN);
+    rel[j] = mpfr_get_d(v, MPFR_RNDN);
   }
-  std::fprintf(f, "};\n");
+  mpfr_clear(h);
+  for (const auto& [name, values] : {std::pair{"kExpHi", hi}, std::pair{"kExpRel", rel}}) {
+    std::fprintf(f, "constexpr double %s[1024] = {\n", name);
+    for (int j = 0; j < 1024; ++j) std::fprintf(f, "    %s,\n", Hex(values[j]).c_str());
+    std::fprintf(f, "};\n");
+  }
 
-  // ln 2 / 512 in two parts, the first with 33 bits: k times it is exact for
-  // |k| < 2^20, every k of a result that does not round to 0 or infinity.
+  // ln 2 / 1024 in two parts, the first with 32 bits: k times it is exact for
+  // |k| < 2^21, every k of a result that does not round to 0 or infinity
+  // (|k| < 746 * 1024 / ln 2 < 2^20.1).
   mpfr_const_log2(step, MPFR_RNDN);
-  mpfr_div_ui(step, step, 512, MPFR_RNDN);
+  mpfr_div_ui(step, step, 1024, MPFR_RNDN);
   double s1, s2;
-  Split(step, 33, s1, s2);
+  Split(step, 32, s1, s2);
   mpfr_ui_div(v, 1, step, MPFR_RNDN);
   std::fprintf(f,
-               "\n// 512 / ln 2, and ln 2 / 512 = kExpStep1 + kExpStep2 (33 bits, then 53).\n"
+               "\n// 1024 / ln 2, and ln 2 / 1024 = kExpStep1 + kExpStep2 (32 bits, then 53).\n"
                "constexpr double kExpInvStep = %s;\n"
                "constexpr double kExpStep1 = %s;\n"
                "constexpr double kExpStep2 = %s;\n",

@@ -64,6 +64,14 @@ TEST(CrAtan2, AgreesWithMpfrOnEveryMagnitude) {
                             },
                             Ours),
             0);
+  // The smallest results the fast stage gives, near 2^-1000.
+  EXPECT_EQ(CountMismatches(MathFunction::Atan2, 20000,
+                            [&](double& y, double& x) {
+                              y = args.LogUniform(-500, -470);
+                              x = args.LogUniform(470, 500);
+                            },
+                            Ours),
+            0);
 }
 
 // Every pair of zeros, subnormals, normals, the largest double, infinities
@@ -132,6 +140,21 @@ TEST(CrAtan2, AgreesWithMpfrOnTheWorstCasesKnown) {
 // atan changes that by less still: where atan2 is the ratio itself (x > 0,
 // |y| < |x|, a quarter of the pairs made) a result 2^-104 from a midpoint.
 // The other quadrants, pi/2 or pi away, are checked beside them.
+// Bearings in the arena whose angle the first, cheaper rounding test leaves
+// open: each goes on to the test with the computed bound.
+TEST(CrAtan2, AgreesWithMpfrWhereTheFirstTestCannotDecide) {
+  ArgumentSource args(24);
+  std::vector<std::pair<double, double>> open;
+  for (int i = 0; i < 20000000 && open.size() < 1000; ++i) {
+    const double y = args.Uniform(-600, 600), x = args.Uniform(-600, 600);
+    FastParts p;
+    double v;
+    if (Atan2FastParts(y, x, p) && !RoundAtan2ByTail(p, v)) open.emplace_back(y, x);
+  }
+  EXPECT_EQ(open.size(), 1000u);
+  EXPECT_EQ(CountPairs(open), 0);
+}
+
 TEST(CrAtan2, AgreesWithMpfrWhereTheFastStageCannotDecide) {
   ArgumentSource args(23);
   std::vector<std::pair<double, double>> open, pairs;

@@ -86,7 +86,7 @@ TEST(CrExp, AgreesWithMpfrWhereTheFastStagesCannotDecide) {
     const double x = i % 2 ? args.Uniform(-16.0, 16.0) : args.Uniform(-600.0, 600.0);
     FastParts p;
     double y;
-    if (!ExpQuickParts(x, p) || RoundFastParts(p, y)) continue;
+    if (!ExpQuickParts(x, p) || RoundExpQuickParts(p, y)) continue;
     if (quickOpen.size() < 2000) quickOpen.push_back(x);
     if (ExpFastParts(x, p) && !RoundFastParts(p, y)) fastOpen.push_back(x);
   }

@@ -5,6 +5,7 @@
 // the exact value.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numbers>
 #include <utility>
 
@@ -82,6 +83,33 @@ TEST(AccurateStages, Atan2AgreesWithMpfr) {
             0);
 }
 
+// The bit arithmetic of the rounding test without a bound: a tail just
+// inside (1 - 2^-k) of half an ulp decides, just outside does not; at a
+// power of two the half ulp below counts, on either side; results too
+// small for the limit to be a normal double stay open.
+TEST(RoundByTail, DecidesJustInsideItsLimit) {
+  double y = 0.0;
+  const double in = 1 - 0x1p-20, out = 1 + 0x1p-20;
+  const double limit8 = (1 - 0x1p-8) * 0x1p-53, limit13 = (1 - 0x1p-13) * 0x1p-53;  // for h in [1, 2)
+  EXPECT_TRUE(RoundByTail<8>(1.5, limit8 * in, y) && y == 1.5);
+  EXPECT_FALSE(RoundByTail<8>(1.5, limit8 * out, y));
+  EXPECT_TRUE(RoundByTail<8>(-1.5, -limit8 * in, y) && y == -1.5);
+  EXPECT_FALSE(RoundByTail<8>(-1.5, -limit8 * out, y));
+  EXPECT_TRUE(RoundByTail<13>(1.25, limit13 * in, y) && y == 1.25);
+  EXPECT_FALSE(RoundByTail<13>(1.25, limit13 * out, y));
+  // At 2 the doubles below are twice as close as those above: their limit
+  // holds on either side.
+  EXPECT_TRUE(RoundByTail<8>(2.0, -limit8 * in, y) && y == 2.0);
+  EXPECT_FALSE(RoundByTail<8>(2.0, -limit8 * out, y));
+  EXPECT_FALSE(RoundByTail<8>(2.0, limit8 * out, y));
+  // The same tails scaled to a binade near the bottom of the normal range.
+  EXPECT_TRUE(RoundByTail<8>(0x1.8p-960, limit8 * in * 0x1p-960, y));
+  EXPECT_FALSE(RoundByTail<8>(0x1.8p-1000, limit8 * 0x1p-3 * 0x1p-1000, y));
+  // A smallest result decided, asked for: sin and cos take 2^-40.
+  EXPECT_TRUE((RoundByTail<10, -40>(0x1p-40, 0.0, y)));
+  EXPECT_FALSE((RoundByTail<10, -40>(0x1.fffffffffffffp-41, 0.0, y)));
+}
+
 // Counts the arguments where a fast stage's parts miss the exact value by
 // more than their bound.
 template <class Next, class Parts>
@@ -130,6 +158,53 @@ TEST(FastStages, SinAndCosBoundsHold) {
                                 return SinCosFastParts(x, s, p);
                               }),
             0);
+}
+
+// sin and cos's first rounding test has no bound of its own: it takes the
+// fast stage's bound to be under 2^-64.36 of the result below 1024, for
+// results of at least 2^-40 (worked out at RoundNear). Checked on the
+// angles where that is tightest: small results, near the multiples of
+// pi/2, and the first table entries.
+TEST(FastStages, SinAndCosFirstTestCoversTheBound) {
+  ArgumentSource args(44);
+  int checked = 0, over = 0;
+  for (int i = 0; i < 200000; ++i) {
+    const auto kind = args.Bits() % 4;
+    double x = kind == 0 ? args.Uniform(-kPi, kPi) : args.LogUniform(-27, 10);
+    if (kind == 2) x = static_cast<double>(args.Bits() % 1300) * (kPi / 2) + args.LogUniform(-40, -6);
+    if (kind == 3) x = static_cast<double>(args.Bits() % 40000) * (kPi / 256) + args.Uniform(-kPi / 512, kPi / 512);
+    FastParts p[2];
+    if (!(std::fabs(x) < 1024.0) || !SinCosFastParts(x, p[0], p[1])) continue;
+    for (const FastParts& q : p) {
+      const double h = q.hi + q.lo;
+      if (!(std::fabs(h) >= 0x1p-40)) continue;
+      ++checked;
+      if (!(q.err <= 0x1.8ep-65 * std::fabs(h)) && ++over <= 5)  // 2^-64.36
+        ADD_FAILURE() << "angle " << Hex(x) << ": bound " << Hex(q.err) << " for " << Hex(h);
+    }
+  }
+  EXPECT_GT(checked, 300000);
+  EXPECT_EQ(over, 0);
+}
+
+// atan2's first rounding test takes the fast stage's bound to be under
+// 2^-67 of the result (2^-67.56, worked out at Atan2Core): small ratios,
+// where |pw| is largest against the result, and every quadrant.
+TEST(FastStages, Atan2FirstTestCoversTheBound) {
+  ArgumentSource args(45);
+  int checked = 0, over = 0;
+  for (int i = 0; i < 200000; ++i) {
+    double y = args.Uniform(-600, 600), x = args.Uniform(-600, 600);
+    if (i % 2) y = x * args.LogUniform(-12, 1);  // n/d near the j = 0 and j = 1 entries
+    FastParts p;
+    if (!Atan2FastParts(y, x, p)) continue;
+    ++checked;
+    const double h = p.hi + p.lo;
+    if (!(p.err <= 0x1.5cp-68 * std::fabs(h)) && ++over <= 5)  // 2^-67.557
+      ADD_FAILURE() << "arguments " << Hex(y) << ", " << Hex(x) << ": bound " << Hex(p.err) << " for " << Hex(h);
+  }
+  EXPECT_GT(checked, 190000);
+  EXPECT_EQ(over, 0);
 }
 
 TEST(FastStages, Atan2BoundsHold) {
