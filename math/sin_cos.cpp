@@ -75,14 +75,6 @@ u64 TwoOverPiWord(int start) {
   return o ? (hi << o) | (lo >> (64 - o)) : hi;
 }
 
-void Mul64(u64 a, u64 b, u64& hi, u64& lo) {
-  const u64 a0 = a & 0xffffffffu, a1 = a >> 32, b0 = b & 0xffffffffu, b1 = b >> 32;
-  const u64 p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
-  const u64 mid = (p00 >> 32) + (p01 & 0xffffffffu) + (p10 & 0xffffffffu);
-  lo = (mid << 32) | (p00 & 0xffffffffu);
-  hi = p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32);
-}
-
 // a * 2/pi = 4n + q + f for a finite a >= 2^-27: the quadrant q and f in
 // [-1/2, 1/2] to 2^-393 absolute (Payne and Hanek).
 void ReduceWide(double a, int& q, WideFloat& f) {
@@ -98,7 +90,7 @@ void ReduceWide(double a, int& q, WideFloat& f) {
   u64 carry = 0;
   for (int k = 0; k < 7; ++k) {
     u64 hi, lo;
-    Mul64(x, window[k], hi, lo);
+    WideMul64(x, window[k], hi, lo);
     p[k] = lo + carry;
     carry = hi + (p[k] < lo);
   }

@@ -11,16 +11,6 @@ namespace {
 
 using u64 = std::uint64_t;
 
-// The 128-bit product of two 64-bit numbers, from 32-bit halves (plain
-// standard C++: no compiler extension needed on this rarely taken path).
-void Mul64(u64 a, u64 b, u64& hi, u64& lo) {
-  const u64 a0 = a & 0xffffffffu, a1 = a >> 32, b0 = b & 0xffffffffu, b1 = b >> 32;
-  const u64 p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
-  const u64 mid = (p00 >> 32) + (p01 & 0xffffffffu) + (p10 & 0xffffffffu);
-  lo = (mid << 32) | (p00 & 0xffffffffu);
-  hi = p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32);
-}
-
 bool IsZero(const WideFloat& a) { return (a.m[0] | a.m[1] | a.m[2] | a.m[3]) == 0; }
 
 WideFloat Zero() { return WideFloat{{0, 0, 0, 0}, 0, false}; }
@@ -77,6 +67,16 @@ WideFloat FromFiveLimbs(u64* x, int e, bool negative) {
 
 }  // namespace
 
+// From 32-bit halves: plain standard C++, no compiler extension, on these
+// rarely taken paths.
+void WideMul64(u64 a, u64 b, u64& hi, u64& lo) {
+  const u64 a0 = a & 0xffffffffu, a1 = a >> 32, b0 = b & 0xffffffffu, b1 = b >> 32;
+  const u64 p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+  const u64 mid = (p00 >> 32) + (p01 & 0xffffffffu) + (p10 & 0xffffffffu);
+  lo = (mid << 32) | (p00 & 0xffffffffu);
+  hi = p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32);
+}
+
 WideFloat WideFromDouble(double d) {
   const u64 bits = BitCast<u64>(d);
   const bool negative = bits >> 63;
@@ -115,7 +115,7 @@ WideFloat WideMul(const WideFloat& a, const WideFloat& b) {
     u64 carry = 0;
     for (int j = 0; j < 4; ++j) {
       u64 hi, lo;
-      Mul64(a.m[i], b.m[j], hi, lo);
+      WideMul64(a.m[i], b.m[j], hi, lo);
       const u64 t = r[i + j] + lo;
       const u64 c1 = t < lo;
       const u64 t2 = t + carry;

@@ -15,6 +15,9 @@ struct WideFloat {
   bool negative;
 };
 
+// The 128-bit product of two 64-bit numbers, as hi * 2^64 + lo.
+void WideMul64(std::uint64_t a, std::uint64_t b, std::uint64_t& hi, std::uint64_t& lo);
+
 WideFloat WideFromDouble(double d);  // exact; d finite
 WideFloat WideFromInt(std::int64_t i);
 WideFloat WideMul(const WideFloat& a, const WideFloat& b);
