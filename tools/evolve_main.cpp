@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -127,6 +128,10 @@ std::string CheckRecordOptions(const Options& opt) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away (a closed pipe) is a result not written: the
+  // write fails and is reported like a full disk, rather than the signal
+  // ending the run without a word.
+  std::signal(SIGPIPE, SIG_IGN);
   Options opt;
   CLI::App app{"Runs Vexlora's evolution without a window and prints one CSV row per generation.",
                "vexlora-evolve"};

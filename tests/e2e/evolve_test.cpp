@@ -169,6 +169,13 @@ TEST(EvolveFailures, CsvThatCannotBeWrittenWholeIsAFailure) {
   EXPECT_EQ(Lines(out.err).size(), 2u) << out.err;  // the seed, then the failure
   // The log is still closed properly.
   EXPECT_NE(ReadFile(dir.File("Dbg.Log")).find("Goodbye\n"), std::string::npos);
+  // A reader that leaves early: more rows than a pipe holds, so a write meets the closed pipe.
+  const ProgramResult closed = RunProgram(
+      dir.path().string(), "bash -c " + Quote(Quote(kEvolve) +
+                                            " --quiet --seed 1 --generations 1000 | head -c 1 > /dev/null; "
+                                            "exit ${PIPESTATUS[0]}"));
+  EXPECT_EQ(closed.status, 1);
+  EXPECT_NE(closed.err.find("cannot write standard output: Broken pipe"), std::string::npos) << closed.err;
 
   // A CSV that cannot be created is a file not written, like a movie that
   // cannot be: status 1, one line, and nothing run.
