@@ -253,7 +253,6 @@ bool Less(U128 a, U128 b) { return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo; }
 bool Atan2FastParts(double y, double x, FastParts& p) {
   if (!InFastDomain(y, x)) return false;
   Atan2Core<true>(y, x, p.hi, p.lo, p.err);
-  p.scale = 0;
   return true;
 }
 

@@ -219,7 +219,6 @@ bool ExpQuickParts(double x, FastParts& p) {
   if (!InQuickDomain(x)) return false;
   ExpQuick(x, p.hi, p.lo);
   p.err = kQuickErr * p.hi;
-  p.scale = 0;
   return true;
 }
 
@@ -231,7 +230,6 @@ bool ExpFastParts(double x, FastParts& p) {
   std::int64_t m;
   ExpCore<true>(x, p.hi, early, late, p.err, m);
   p.lo = early + late;
-  p.scale = 0;
   return true;
 }
 

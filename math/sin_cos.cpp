@@ -204,7 +204,6 @@ template <bool kBound>
   out.err = kBound ? 0x1.6a09e667f3bcdp-70 * Magnitude(s2) +
                          0x1.6a09e667f3bcdp-49 * Magnitude(bh) * (Magnitude(rb) + Magnitude(r.sm)) + r.rerr
                    : 0.0;
-  out.scale = 0;
 }
 
 // sin(q pi/2 + a) = A cos r + B sin r with a = j pi/256 + r: the table's

@@ -9,13 +9,12 @@
 // accurate one is otherwise seldom reached) and that the fast stages' error
 // bounds hold.
 
-// What a fast stage computed before its rounding test: the value
-// (hi + lo) * 2^scale, within err * 2^scale of the exact result.
+// What a fast stage computed before its rounding test: the value hi + lo,
+// within err of the exact result.
 struct FastParts {
   double hi;
   double lo;
   double err;
-  int scale;
 };
 
 // The rounding test: true, and the correctly rounded result, when every

@@ -62,7 +62,6 @@ bool WithinBound(MathFunction f, double a, double b, const FastParts& p) {
   mpfr_set_d(x, a, MPFR_RNDN);
   mpfr_set_d(y, b, MPFR_RNDN);
   Evaluate(f, r, x, y, MPFR_RNDN);
-  mpfr_mul_2si(r, r, -p.scale, MPFR_RNDN);
   mpfr_sub_d(r, r, p.hi, MPFR_RNDN);
   mpfr_sub_d(r, r, p.lo, MPFR_RNDN);
   mpfr_abs(r, r, MPFR_RNDN);

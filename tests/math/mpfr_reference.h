@@ -15,8 +15,8 @@ enum class MathFunction { Exp, Sin, Cos, Atan2 };
 // included. For Atan2, a is y and b is x.
 double MpfrRounded(MathFunction f, double a, double b = 0.0);
 
-// Whether a fast stage's parts hold the exact value: |f(a, b) - (hi + lo)
-// 2^scale| <= err 2^scale.
+// Whether a fast stage's parts hold the exact value: |f(a, b) - (hi + lo)|
+// <= err.
 bool WithinBound(MathFunction f, double a, double b, const FastParts& p);
 
 // Bitwise the same double (so -0 and +0 differ), or both NaN.
