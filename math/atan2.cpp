@@ -218,10 +218,10 @@ struct U128 {
   u64 hi, lo;
 };
 
-U128 MulSmall(u64 a, u64 b) {  // a < 2^64, b < 2^32
-  const u64 lo = (a & 0xffffffffu) * b, hi = (a >> 32) * b;
-  const u64 low = lo + (hi << 32);
-  return U128{(hi >> 32) + (low < lo), low};
+U128 Mul(u64 a, u64 b) {
+  U128 p;
+  WideMul64(a, b, p.hi, p.lo);
+  return p;
 }
 
 U128 Shl(U128 a, int s) {  // s < 64
@@ -294,8 +294,8 @@ double Atan2Accurate(double y, double x) {
   if (j > 0) {
     const int s = de - ne;
     const U128 a = Shl(U128{0, ns}, 6);
-    const U128 b = Shl(MulSmall(ds, static_cast<u64>(j)), s);
-    const U128 den = Add(Shl(U128{0, ds}, 6 + s), MulSmall(ns, static_cast<u64>(j)));
+    const U128 b = Shl(Mul(ds, static_cast<u64>(j)), s);
+    const U128 den = Add(Shl(U128{0, ds}, 6 + s), Mul(ns, static_cast<u64>(j)));
     const bool negative = Less(a, b);
     const U128 num = negative ? Sub(b, a) : Sub(a, b);
     if (num.hi == 0 && num.lo == 0) {
