@@ -169,19 +169,6 @@ bool Atan2Special(double y, double x, double& out) {
   return false;
 }
 
-// The significand and exponent of a finite nonzero a: |a| = s 2^e, s < 2^53.
-void Decompose(double a, u64& s, int& e) {
-  const u64 bits = BitCast<u64>(a) & ~(u64{1} << 63);
-  const int biased = static_cast<int>(bits >> 52);
-  s = bits & ((u64{1} << 52) - 1);
-  if (biased) {
-    s |= u64{1} << 52;
-    e = biased - 1075;
-  } else {
-    e = -1074;
-  }
-}
-
 // Arguments outside the fast domain: the special values, then very large,
 // very small or very unequal magnitudes.
 [[gnu::noinline]] double Atan2Edge(double y, double x) {

@@ -40,5 +40,19 @@ inline void TwoProduct(double a, double b, double& p, double& e) {
 // 2^k for -1022 <= k <= 1023.
 inline double PowerOfTwo(std::int64_t k) { return BitCast<double>(static_cast<std::uint64_t>(k + 1023) << 52); }
 
+// The significand and exponent of a finite a: |a| = s 2^e, s < 2^53 (s = 0
+// for a zero).
+inline void Decompose(double a, std::uint64_t& s, int& e) {
+  const std::uint64_t bits = BitCast<std::uint64_t>(a);
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  s = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased) {
+    s |= std::uint64_t{1} << 52;
+    e = biased - 1075;
+  } else {
+    e = -1074;
+  }
+}
+
 // |a|, by clearing the sign bit (no library call).
 inline double Magnitude(double a) { return BitCast<double>(BitCast<std::uint64_t>(a) & ~(std::uint64_t{1} << 63)); }

@@ -78,9 +78,9 @@ u64 TwoOverPiWord(int start) {
 // a * 2/pi = 4n + q + f for a finite a >= 2^-27: the quadrant q and f in
 // [-1/2, 1/2] to 2^-393 absolute (Payne and Hanek).
 void ReduceWide(double a, int& q, WideFloat& f) {
-  const u64 bits = BitCast<u64>(a);
-  const u64 x = (bits & ((u64{1} << 52) - 1)) | (u64{1} << 52);  // a = x 2^e
-  const int e = static_cast<int>((bits >> 52) & 0x7ff) - 1075;
+  u64 x;
+  int e;
+  Decompose(a, x, e);  // a = x 2^e, a normal double
   // Bits of 2/pi before b_(e-1) make x 2^e b_k 2^-k a multiple of 4; 448
   // from there leave the rest under x 2^(e - (e - 1) - 447) < 2^-393.
   const int first = e - 1;

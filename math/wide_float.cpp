@@ -78,18 +78,11 @@ void WideMul64(u64 a, u64 b, u64& hi, u64& lo) {
 }
 
 WideFloat WideFromDouble(double d) {
-  const u64 bits = BitCast<u64>(d);
-  const bool negative = bits >> 63;
-  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-  u64 significand = bits & ((u64{1} << 52) - 1);
-  int e;  // d = significand * 2^e
-  if (biased == 0) {
-    if (significand == 0) return Zero();
-    e = -1074;
-  } else {
-    significand |= u64{1} << 52;
-    e = biased - 1075;
-  }
+  u64 significand;
+  int e;  // |d| = significand * 2^e
+  Decompose(d, significand, e);
+  if (significand == 0) return Zero();
+  const bool negative = BitCast<u64>(d) >> 63;
   const int lead = std::countl_zero(significand);
   // significand << lead has its top bit at 63: value = that * 2^(e - lead).
   return WideFloat{{0, 0, 0, significand << lead}, e - lead + 64, negative};
