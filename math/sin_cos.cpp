@@ -228,13 +228,15 @@ inline void Negate(FastParts& p) {
   p.lo = -p.lo;
 }
 
-// The fast stage for 2^-27 <= |x| < inf, with its error bound.
-template <bool kSin, bool kCos>
+// The fast stage: with its error bound for 2^-27 <= |x| < inf, or, for
+// SinCosNear, without it for 2^-27 <= |x| < 1024 (every angle the
+// simulation turns by): the rounding test below needs none.
+template <bool kSin, bool kCos, bool kBound = true>
 [[gnu::always_inline]] inline void SinCosFast(double x, FastParts* s, FastParts* c) {
   std::int64_t i;
   double rh, rl, rerr;
   bool flip = false;
-  if (Magnitude(x) < 1024.0) {
+  if (!kBound || Magnitude(x) < 1024.0) {
     ReduceSmall(x, i, rh, rl);
     rerr = i ? kSmallReductionErr : 0.0;
   } else {
@@ -245,24 +247,15 @@ template <bool kSin, bool kCos>
   const double* t = kSinCosFast[i & 127];
   const Quadrant v = SineInQuadrant(t, static_cast<int>((i >> 7) & 3));
   if (kSin) {
-    Rotate<true>(v.ah, v.al, v.bh, v.bl, r, *s);
+    Rotate<kBound>(v.ah, v.al, v.bh, v.bl, r, *s);
     if (flip) Negate(*s);
   }
-  if (kCos) Rotate<true>(v.bh, v.bl, -v.ah, -v.al, r, *c);
+  if (kCos) Rotate<kBound>(v.bh, v.bl, -v.ah, -v.al, r, *c);
 }
 
-// The same for 2^-27 <= |x| < 1024 (every angle the simulation turns by),
-// without the bound: the rounding test below needs none.
 template <bool kSin, bool kCos>
 [[gnu::always_inline]] inline void SinCosNear(double x, FastParts* s, FastParts* c) {
-  std::int64_t i;
-  double rh, rl;
-  ReduceSmall(x, i, rh, rl);
-  const Reduced r = Prepare(rh, rl, 0.0);
-  const double* t = kSinCosFast[i & 127];
-  const Quadrant v = SineInQuadrant(t, static_cast<int>((i >> 7) & 3));
-  if (kSin) Rotate<false>(v.ah, v.al, v.bh, v.bl, r, *s);
-  if (kCos) Rotate<false>(v.bh, v.bl, -v.ah, -v.al, r, *c);
+  SinCosFast<kSin, kCos, false>(x, s, c);
 }
 
 // The rounding test for SinCosNear's parts, RoundByTail with k = 10: no
