@@ -30,7 +30,8 @@ void Matrix2D::Scale(double sx, double sy) {
 }
 
 void Matrix2D::Rotate(double angle) {
-  const double s = CrSin(angle), c = CrCos(angle);
+  double s, c;
+  CrSinCos(angle, s, c);
   Matrix2D a;
   a.m[0][0] = c;
   a.m[0][1] = s;
