@@ -2,9 +2,8 @@
 // the running default World (bench/scenario.h).
 #include <benchmark/benchmark.h>
 
-#include <span>
-
 #include "bench/measure.h"
+#include "bench/recorded_critters.h"
 #include "bench/scenario.h"
 #include "bench/step_replay.h"
 
@@ -25,14 +24,14 @@ BENCHMARK(BM_NetworkRun)->Apply(Measured);
 // critters sensed. Items = sensings.
 void BM_Sensing(benchmark::State& state) {
   const RecordedRun& run = Recording();
-  std::vector<std::vector<Critter>> critters = RecordedCritters(run);
+  std::vector<std::vector<Critter>> critters = CrittersOfRecording<Critter>(run);
   Critter& probe = critters[0][0];
   std::size_t k = 0;
   std::int64_t hidden = 0;
   for (auto _ : state) {
     const SensingSample& s = run.samples[k];
     const RecordedTick& tick = run.ticks[static_cast<std::size_t>(s.tick)];
-    Restore(probe, tick.critters[static_cast<std::size_t>(s.critter)]);
+    RestoreCritter(probe, tick.critters[static_cast<std::size_t>(s.critter)]);
     const double t = probe.FindClosestFungus(tick.fungi);
     if (probe.IsSightBlocked(t, tick.fungi[static_cast<std::size_t>(probe.iTarget)])) {
       probe.GetFungusAwayFromWall(tick.fungi);

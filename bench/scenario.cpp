@@ -1,8 +1,5 @@
 #include "bench/scenario.h"
 
-#include <span>
-
-#include "bench/recorded_critters.h"
 #include "common/random.h"
 #include "geometry/arena.h"
 #include "params/params.h"
@@ -21,8 +18,6 @@ bool RunTicks(World& w, int ticks) {
     if (!w.Update()) return false;
   return true;
 }
-
-void Restore(Critter& c, const CritterState& s) { RestoreCritter(c, s); }
 
 namespace {
 
@@ -69,8 +64,4 @@ RecordedRun Record() {
 const RecordedRun& Recording() {
   static const RecordedRun run = Record();
   return run;
-}
-
-std::vector<std::vector<Critter>> RecordedCritters(const RecordedRun& run) {
-  return CrittersOfRecording<Critter>(run);
 }

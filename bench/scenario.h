@@ -44,8 +44,3 @@ inline constexpr int kMeasuredGenerations = 20;
 // consecutive ticks meet the branch history and caches they meet in a real
 // tick; steps sampled far apart cost some 10 % more.
 inline constexpr int kStretchTicks = 20;
-
-void Restore(Critter& c, const CritterState& s);
-
-// Every generation's critters with their networks, for replaying ticks.
-std::vector<std::vector<Critter>> RecordedCritters(const RecordedRun& run);
