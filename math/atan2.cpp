@@ -292,7 +292,7 @@ double Atan2Accurate(double y, double x) {
       w.negative = negative;
     }
   }
-  WideFloat v = WideMul(w, WidePolynomial(kAtanTaylorWide, 20, WideMul(w, w)));
+  WideFloat v = WideMul(w, WidePolynomial(kAtanTaylorWide, WideMul(w, w)));
   if (j > 0) v = WideAdd(kAtanWide[j], v);
   if (swap) v = WideSub(kHalfPiWide, v);
   if (left) v = WideSub(kPiWide, v);

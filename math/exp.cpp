@@ -248,7 +248,7 @@ double ExpAccurate(double x) {
   const double t = x * 92.33248261689366 + kShift;
   const std::int64_t k = BitCast<std::int64_t>(t) - BitCast<std::int64_t>(kShift);
   const WideFloat r = WideSub(WideFromDouble(x), WideMul(WideFromInt(k), kLn2Over64Wide));
-  WideFloat v = WideMul(WidePolynomial(kInverseFactorialWide, 26, r), kExp2Wide[k & 63]);
+  WideFloat v = WideMul(WidePolynomial(kInverseFactorialWide, r), kExp2Wide[k & 63]);
   v.e += static_cast<int>(k >> 6);
   if (!WideRound(v, kAccurateErr, y)) WideRound(v, 0, y);  // never: see the top of this file
   return y;

@@ -339,8 +339,8 @@ void SinCosAccurate(double x, double& sine, double& cosine) {
   ReduceWide(Magnitude(x), q, f);
   const WideFloat t = WideMul(f, kPiOver2Wide);
   const WideFloat t2 = WideMul(t, t);
-  const WideFloat st = WideMul(t, WidePolynomial(kSinTaylorWide, 28, t2));
-  const WideFloat ct = WidePolynomial(kCosTaylorWide, 29, t2);
+  const WideFloat st = WideMul(t, WidePolynomial(kSinTaylorWide, t2));
+  const WideFloat ct = WidePolynomial(kCosTaylorWide, t2);
   WideFloat s = (q & 1) ? ct : st;
   if (q & 2) s = WideNegate(s);
   if (x < 0) s = WideNegate(s);

@@ -176,12 +176,6 @@ void WideToDoublePair(const WideFloat& v, double& hi, double& lo) {
   lo = sign * static_cast<double>(next) * PowerOfTwo(v.e - 106);
 }
 
-WideFloat WidePolynomial(const WideFloat* c, int count, const WideFloat& u) {
-  WideFloat p = c[count - 1];
-  for (int n = count - 2; n >= 0; --n) p = WideAdd(c[n], WideMul(p, u));
-  return p;
-}
-
 WideFloat WideQuotient(u64 nHigh, u64 nLow, u64 dHigh, u64 dLow, bool& inexact) {
   // Bring n and d to the same bit length, then n into [d, 2d): every step
   // below keeps n < 2d < 2^128.

@@ -25,8 +25,13 @@ WideFloat WideAdd(const WideFloat& a, const WideFloat& b);
 WideFloat WideNegate(WideFloat a);
 inline WideFloat WideSub(const WideFloat& a, const WideFloat& b) { return WideAdd(a, WideNegate(b)); }
 
-// Horner's rule: c[0] + u (c[1] + u (c[2] + ...)), terms 0 to count - 1.
-WideFloat WidePolynomial(const WideFloat* c, int count, const WideFloat& u);
+// Horner's rule: c[0] + u (c[1] + u (c[2] + ...)), every term of c.
+template <int kCount>
+WideFloat WidePolynomial(const WideFloat (&c)[kCount], const WideFloat& u) {
+  WideFloat p = c[kCount - 1];
+  for (int n = kCount - 2; n >= 0; --n) p = WideAdd(c[n], WideMul(p, u));
+  return p;
+}
 
 // hi + lo within 2^-105 of v: v's first 53 bits and the next 53, for
 // 2^-900 < |v| < 2^900.

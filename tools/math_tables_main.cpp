@@ -186,7 +186,7 @@ void ExpTables(const std::string& dir) {
     mpfr_const_log2(out, MPFR_RNDN);
     mpfr_div_ui(out, out, 64, MPFR_RNDN);
   });
-  WideArray(f, "kInverseFactorialWide", 28, [](mpfr_t out, int n) {
+  WideArray(f, "kInverseFactorialWide", 26, [](mpfr_t out, int n) {
     mpfr_fac_ui(out, static_cast<unsigned long>(n), MPFR_RNDN);
     mpfr_ui_div(out, 1, out, MPFR_RNDN);
   });
@@ -261,11 +261,11 @@ void SinCosTables(const std::string& dir) {
     Pi(out);
     mpfr_div_ui(out, out, 2, MPFR_RNDN);
   });
-  WideArray(f, "kSinTaylorWide", 30, [](mpfr_t out, int n) {
+  WideArray(f, "kSinTaylorWide", 28, [](mpfr_t out, int n) {
     mpfr_fac_ui(out, static_cast<unsigned long>(2 * n + 1), MPFR_RNDN);
     mpfr_si_div(out, n % 2 ? -1 : 1, out, MPFR_RNDN);
   });
-  WideArray(f, "kCosTaylorWide", 30, [](mpfr_t out, int n) {
+  WideArray(f, "kCosTaylorWide", 29, [](mpfr_t out, int n) {
     mpfr_fac_ui(out, static_cast<unsigned long>(2 * n), MPFR_RNDN);
     mpfr_si_div(out, n % 2 ? -1 : 1, out, MPFR_RNDN);
   });
@@ -310,7 +310,7 @@ void Atan2Tables(const std::string& dir) {
     Pi(out);
     mpfr_div_ui(out, out, 2, MPFR_RNDN);
   });
-  WideArray(f, "kAtanTaylorWide", 22, [](mpfr_t out, int n) {
+  WideArray(f, "kAtanTaylorWide", 20, [](mpfr_t out, int n) {
     mpfr_set_si(out, n % 2 ? -1 : 1, MPFR_RNDN);
     mpfr_div_ui(out, out, static_cast<unsigned long>(2 * n + 1), MPFR_RNDN);
   });
