@@ -26,7 +26,6 @@
 // (at least 2^-107 z): the result is z rounded, or, when z is exactly a
 // midpoint, the double below it. That is decided from the exact quotient.
 #include <cstdint>
-#include <limits>
 
 #include "math/bit_cast.h"
 #include "math/correctly_rounded.h"

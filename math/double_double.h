@@ -28,15 +28,6 @@ inline void SplitDouble(double a, double& hi, double& lo) {
   lo = a - hi;
 }
 
-// p + e = a * b exactly (Dekker), no overflow or underflow on the way.
-inline void TwoProduct(double a, double b, double& p, double& e) {
-  p = a * b;
-  double ah, al, bh, bl;
-  SplitDouble(a, ah, al);
-  SplitDouble(b, bh, bl);
-  e = ((ah * bh - p) + ah * bl + al * bh) + al * bl;
-}
-
 // 2^k for -1022 <= k <= 1023.
 inline double PowerOfTwo(std::int64_t k) { return BitCast<double>(static_cast<std::uint64_t>(k + 1023) << 52); }
 
