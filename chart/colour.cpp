@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <numbers>
 #include <vector>
 
+#include "chart/output.h"
 #include "chart/text.h"
 
 namespace {
@@ -51,10 +51,6 @@ std::uint32_t Pixel(const Colour& c) {
 // A cell whose value is no number.
 constexpr std::uint32_t kNoNumber = 0xff808080u;
 
-struct SurfaceFree {
-  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-
 }  // namespace
 
 Colour SeriesColour(int index) { return kPalette[index % kPaletteSize]; }
@@ -86,7 +82,7 @@ void DrawHeatMap(cairo_t* cr, const Box& box, int columns, int rows, std::span<c
   const int cellHeight = std::max(1, static_cast<int>((box.bottom - box.top) / rows));
   const int width = columns * cellWidth;
   const int height = rows * cellHeight;
-  std::unique_ptr<cairo_surface_t, SurfaceFree> cells(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+  CairoSurface cells(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
   cairo_surface_flush(cells.get());
   unsigned char* data = cairo_image_surface_get_data(cells.get());
   if (data == nullptr) return;
