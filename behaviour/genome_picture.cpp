@@ -93,11 +93,7 @@ bool WriteGenomePicture(const GenomeFileView& view, NeuralNet net, const std::st
     DrawCurvePanel(cr, speed, curves, Motor::kSpeed, chosenCurve, kSpeedName);
     cairo_set_source_rgb(cr, 0.25, 0.25, 0.25);
     SetFont(cr, kTextSize, false);
-    cairo_save(cr);
-    cairo_translate(cr, 24, (turn.box.top + turn.box.bottom) / 2);
-    cairo_rotate(cr, -1.5707963267948966);
-    ShowText(cr, "direction (+ clockwise)", 0, 0, Align::kCentre);
-    cairo_restore(cr);
+    ShowUprightText(cr, "direction (+ clockwise)", 24, (turn.box.top + turn.box.bottom) / 2);
 
     cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
     SetFont(cr, kTextSize, true);

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <numbers>
 #include <span>
 #include <vector>
 
@@ -70,11 +69,7 @@ void DrawRow(cairo_t* cr, const Row& row, const HeatMaps& maps, const CurveSet& 
   DrawHeatMap(cr, row.map.box, maps.columns, maps.rows, turn ? maps.turn : maps.speed, scale, map);
   DrawPanelAxes(cr, row.map, true, false);
   SetFont(cr, kTextSize, false);
-  cairo_save(cr);
-  cairo_translate(cr, kNameX, (row.map.box.top + row.map.box.bottom) / 2);
-  cairo_rotate(cr, -std::numbers::pi / 2);
-  ShowText(cr, kDirectionName, 0, 0, Align::kCentre);
-  cairo_restore(cr);
+  ShowUprightText(cr, kDirectionName, kNameX, (row.map.box.top + row.map.box.bottom) / 2);
 
   Panel curves = row.curves;
   curves.x = scale;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <numbers>
 #include <vector>
 
 #include "chart/output.h"
@@ -128,9 +127,5 @@ void DrawColourBar(cairo_t* cr, const Box& box, const Axis& scale, ColourMap map
   SetFont(cr, 12, false);
   for (double v : Ticks(scale)) widest = std::max(widest, TextWidth(cr, TickLabel(v, scale.step)));
   SetFont(cr, 13, false);
-  cairo_save(cr);
-  cairo_translate(cr, box.right + 9 + widest + 16, (box.top + box.bottom) / 2);
-  cairo_rotate(cr, -std::numbers::pi / 2);
-  ShowText(cr, name, 0, 0, Align::kCentre);
-  cairo_restore(cr);
+  ShowUprightText(cr, name, box.right + 9 + widest + 16, (box.top + box.bottom) / 2);
 }

@@ -1,7 +1,6 @@
 #include "chart/panel.h"
 
 #include <cmath>
-#include <numbers>
 
 #include "chart/text.h"
 
@@ -68,11 +67,7 @@ void DrawPanelFrame(cairo_t* cr, const Panel& panel, const std::string& yName, d
   DrawTicks(cr, panel, true, false);
 
   SetFont(cr, kNameSize, false);
-  cairo_save(cr);
-  cairo_translate(cr, nameX, (b.top + b.bottom) / 2);
-  cairo_rotate(cr, -std::numbers::pi / 2);
-  ShowText(cr, yName, 0, 0, Align::kCentre);
-  cairo_restore(cr);
+  ShowUprightText(cr, yName, nameX, (b.top + b.bottom) / 2);
 }
 
 void DrawPanelAxes(cairo_t* cr, const Panel& panel, bool xTicks, bool yOnRight) {
