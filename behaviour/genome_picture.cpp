@@ -16,7 +16,6 @@
 namespace {
 
 constexpr int kWidth = 1040;
-constexpr double kTitleSize = 19;
 constexpr double kTextSize = 13;
 constexpr double kCurvesTop = 104;
 constexpr double kCurvesHeight = 300;
@@ -73,17 +72,9 @@ bool WriteGenomePicture(const GenomeFileView& view, NeuralNet net, const std::st
   if (stride > 1) others += " (one in " + std::to_string(stride) + " drawn)";
 
   const Drawing draw = [&](cairo_t* cr) {
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
-    SetFont(cr, kTitleSize, true);
-    ShowText(cr, view.name + ": genome " + std::to_string(view.chosen) + " of " + std::to_string(count),
-             kWidth / 2.0, 32, Align::kCentre);
-    cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
-    SetFont(cr, kTextSize, false);
-    ShowText(cr, ShapeText(net) + "; BiasInput " + Number(Params.BiasInput) + ", MaxTurnPerTick " +
-                     Number(Params.MaxTurnPerTick),
-             kWidth / 2.0, 56, Align::kCentre);
+    DrawHeading(cr, kWidth, view.name + ": genome " + std::to_string(view.chosen) + " of " + std::to_string(count),
+                ShapeText(net) + "; BiasInput " + Number(Params.BiasInput) + ", MaxTurnPerTick " +
+                    Number(Params.MaxTurnPerTick));
 
     cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
     SetFont(cr, kTextSize, true);
@@ -93,11 +84,7 @@ bool WriteGenomePicture(const GenomeFileView& view, NeuralNet net, const std::st
     DrawCurvePanel(cr, speed, curves, Motor::kSpeed, chosenCurve, kSpeedName);
     cairo_set_source_rgb(cr, 0.25, 0.25, 0.25);
     SetFont(cr, kTextSize, false);
-    cairo_save(cr);
-    cairo_translate(cr, 24, (turn.box.top + turn.box.bottom) / 2);
-    cairo_rotate(cr, -1.5707963267948966);
-    ShowText(cr, "direction (+ clockwise)", 0, 0, Align::kCentre);
-    cairo_restore(cr);
+    ShowUprightText(cr, "direction (+ clockwise)", 24, (turn.box.top + turn.box.bottom) / 2);
 
     cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
     SetFont(cr, kTextSize, true);

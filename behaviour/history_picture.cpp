@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <numbers>
 #include <span>
 #include <vector>
 
@@ -30,7 +29,6 @@ constexpr double kFirstRowTop = 104;
 constexpr double kRowHeight = 230;
 constexpr double kRowGap = 92;
 constexpr double kNameX = 24;
-constexpr double kTitleSize = 19;
 constexpr double kTextSize = 13;
 
 struct Row {
@@ -70,11 +68,7 @@ void DrawRow(cairo_t* cr, const Row& row, const HeatMaps& maps, const CurveSet& 
   DrawHeatMap(cr, row.map.box, maps.columns, maps.rows, turn ? maps.turn : maps.speed, scale, map);
   DrawPanelAxes(cr, row.map, true, false);
   SetFont(cr, kTextSize, false);
-  cairo_save(cr);
-  cairo_translate(cr, kNameX, (row.map.box.top + row.map.box.bottom) / 2);
-  cairo_rotate(cr, -std::numbers::pi / 2);
-  ShowText(cr, kDirectionName, 0, 0, Align::kCentre);
-  cairo_restore(cr);
+  ShowUprightText(cr, kDirectionName, kNameX, (row.map.box.top + row.map.box.bottom) / 2);
 
   Panel curves = row.curves;
   curves.x = scale;
@@ -178,14 +172,7 @@ bool WriteHistoryPicture(const RunHistory& history, NeuralNet net, const std::st
     mapsTitle += " (a column the mean of " + std::to_string(maps.generationsPerColumn) + ")";
 
   const Drawing draw = [&](cairo_t* cr) {
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
-    SetFont(cr, kTitleSize, true);
-    ShowText(cr, "What the best network of each generation does", kWidth / 2.0, 32, Align::kCentre);
-    cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
-    SetFont(cr, kTextSize, false);
-    ShowText(cr, caption, kWidth / 2.0, 56, Align::kCentre);
+    DrawHeading(cr, kWidth, "What the best network of each generation does", caption);
 
     DrawRow(cr, turnRow, maps, population, lastBest, Motor::kTurn, "Turn" + mapsTitle, curvesTitle);
     DrawRow(cr, speedRow, maps, population, lastBest, Motor::kSpeed, "Speed" + mapsTitle, curvesTitle);

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <memory>
-#include <numbers>
 #include <vector>
 
+#include "chart/output.h"
 #include "chart/text.h"
 
 namespace {
@@ -51,10 +50,6 @@ std::uint32_t Pixel(const Colour& c) {
 // A cell whose value is no number.
 constexpr std::uint32_t kNoNumber = 0xff808080u;
 
-struct SurfaceFree {
-  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-
 }  // namespace
 
 Colour SeriesColour(int index) { return kPalette[index % kPaletteSize]; }
@@ -86,7 +81,7 @@ void DrawHeatMap(cairo_t* cr, const Box& box, int columns, int rows, std::span<c
   const int cellHeight = std::max(1, static_cast<int>((box.bottom - box.top) / rows));
   const int width = columns * cellWidth;
   const int height = rows * cellHeight;
-  std::unique_ptr<cairo_surface_t, SurfaceFree> cells(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+  CairoSurface cells(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
   cairo_surface_flush(cells.get());
   unsigned char* data = cairo_image_surface_get_data(cells.get());
   if (data == nullptr) return;
@@ -132,9 +127,5 @@ void DrawColourBar(cairo_t* cr, const Box& box, const Axis& scale, ColourMap map
   SetFont(cr, 12, false);
   for (double v : Ticks(scale)) widest = std::max(widest, TextWidth(cr, TickLabel(v, scale.step)));
   SetFont(cr, 13, false);
-  cairo_save(cr);
-  cairo_translate(cr, box.right + 9 + widest + 16, (box.top + box.bottom) / 2);
-  cairo_rotate(cr, -std::numbers::pi / 2);
-  ShowText(cr, name, 0, 0, Align::kCentre);
-  cairo_restore(cr);
+  ShowUprightText(cr, name, box.right + 9 + widest + 16, (box.top + box.bottom) / 2);
 }

@@ -1,13 +1,9 @@
 #include "chart/output.h"
 
 #include <cairo-svg.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <regex>
 #include <vector>
 

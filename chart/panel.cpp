@@ -1,12 +1,13 @@
 #include "chart/panel.h"
 
 #include <cmath>
-#include <numbers>
 
 #include "chart/text.h"
 
 namespace {
 
+constexpr double kTitleSize = 19;
+constexpr double kCaptionSize = 13;
 constexpr double kTickSize = 12;
 constexpr double kNameSize = 13;
 constexpr double kTickLength = 5;
@@ -68,11 +69,7 @@ void DrawPanelFrame(cairo_t* cr, const Panel& panel, const std::string& yName, d
   DrawTicks(cr, panel, true, false);
 
   SetFont(cr, kNameSize, false);
-  cairo_save(cr);
-  cairo_translate(cr, nameX, (b.top + b.bottom) / 2);
-  cairo_rotate(cr, -std::numbers::pi / 2);
-  ShowText(cr, yName, 0, 0, Align::kCentre);
-  cairo_restore(cr);
+  ShowUprightText(cr, yName, nameX, (b.top + b.bottom) / 2);
 }
 
 void DrawPanelAxes(cairo_t* cr, const Panel& panel, bool xTicks, bool yOnRight) {
@@ -92,4 +89,15 @@ void ClipToPanel(cairo_t* cr, const Panel& panel) {
 void DrawXName(cairo_t* cr, const Panel& panel, const std::string& name) {
   SetFont(cr, kNameSize, false);
   ShowText(cr, name, (panel.box.left + panel.box.right) / 2, panel.box.bottom + 42, Align::kCentre);
+}
+
+void DrawHeading(cairo_t* cr, double width, const std::string& title, const std::string& caption) {
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+  SetFont(cr, kTitleSize, true);
+  ShowText(cr, title, width / 2, 32, Align::kCentre);
+  cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
+  SetFont(cr, kCaptionSize, false);
+  ShowText(cr, caption, width / 2, 56, Align::kCentre);
 }

@@ -34,3 +34,7 @@ void ClipToPanel(cairo_t* cr, const Panel& panel);
 
 // The name of the x axis, centred under the panel's tick labels.
 void DrawXName(cairo_t* cr, const Panel& panel, const std::string& name);
+
+// A picture's white ground and its heading, centred on a picture `width`
+// wide: the title bold, a grey line of text under it.
+void DrawHeading(cairo_t* cr, double width, const std::string& title, const std::string& caption);

@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 
 #include <memory>
+#include <numbers>
 
 #include "font/embedded_fonts.h"
 
@@ -80,4 +81,12 @@ void ShowText(cairo_t* cr, const std::string& text, double x, double baseline, A
   if (align == Align::kRight) left -= TextWidth(cr, text);
   cairo_move_to(cr, left, baseline);
   cairo_show_text(cr, text.c_str());
+}
+
+void ShowUprightText(cairo_t* cr, const std::string& text, double x, double middle) {
+  cairo_save(cr);
+  cairo_translate(cr, x, middle);
+  cairo_rotate(cr, -std::numbers::pi / 2);
+  ShowText(cr, text, 0, 0, Align::kCentre);
+  cairo_restore(cr);
 }

@@ -18,3 +18,7 @@ enum class Align { kLeft, kCentre, kRight };
 
 // Draws the text on the baseline, its left end, middle or right end at x.
 void ShowText(cairo_t* cr, const std::string& text, double x, double baseline, Align align);
+
+// Draws the text reading upward, its baseline on x and its middle at height
+// middle: the name of an upright axis.
+void ShowUprightText(cairo_t* cr, const std::string& text, double x, double middle);

@@ -28,7 +28,6 @@ constexpr double kLegendSwatch = 28;
 constexpr double kLegendColumnGap = 26;
 constexpr double kNameX = 24;  // the middle of the panels' upright names
 
-constexpr double kTitleSize = 19;
 constexpr double kTextSize = 13;
 
 constexpr double kBandAlpha = 0.18;
@@ -217,20 +216,11 @@ void DrawLegend(cairo_t* cr, const Layout& layout, const PlotRequest& request) {
 }
 
 void Draw(cairo_t* cr, const Layout& layout, const PlotRequest& request) {
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_paint(cr);
-
-  cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
-  SetFont(cr, kTitleSize, true);
   const std::string title = "Vexlora sweep: " + Plural(request.runsPerVariant, "run", "runs") + " per variant, " +
                             Plural(request.generations, "generation", "generations");
-  ShowText(cr, title, kWidth / 2, 32, Align::kCentre);
-  cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
-  SetFont(cr, kTextSize, false);
-  ShowText(cr,
-           "line: mean over the runs; band: its 95 % confidence interval, mean \u00b1 t\u00b7sd/\u221an "
-           "(Student's t, n \u2212 1 degrees of freedom)",
-           kWidth / 2, 56, Align::kCentre);
+  DrawHeading(cr, kWidth, title,
+              "line: mean over the runs; band: its 95 % confidence interval, mean \u00b1 t\u00b7sd/\u221an "
+              "(Student's t, n \u2212 1 degrees of freedom)");
 
   DrawPanelFrame(cr, layout.average, "Rolling average score", kNameX);
   DrawSeries(cr, layout.average, request, &PlotSeries::averageMean, &PlotSeries::averageHalfWidth);

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "behaviour/genome_file.h"
@@ -100,14 +99,18 @@ std::string CheckRecordOptions(const Options& opt) {
 #else
   const std::string behaviourNumbers;
 #endif
-  const std::vector<std::pair<std::string, std::string>> outputs = {
-      {"--csv", opt.csv},
-      {"--picture", opt.picture},
-      {"--movie", opt.movie},
-      {"--behaviour", opt.behaviour},
-      {"--behaviour's numbers", behaviourNumbers},
-      {"--best-genomes", opt.bestGenomes},
-      {"the run's weight file", kWeightFileName},
+  struct Output {
+    std::string name, path;
+    bool recorded;  // written by --behaviour or --best-genomes
+  };
+  const std::vector<Output> outputs = {
+      {"--csv", opt.csv, false},
+      {"--picture", opt.picture, false},
+      {"--movie", opt.movie, false},
+      {"--behaviour", opt.behaviour, true},
+      {"--behaviour's numbers", behaviourNumbers, true},
+      {"--best-genomes", opt.bestGenomes, true},
+      {"the run's weight file", kWeightFileName, false},
   };
   auto same = [](const std::string& a, const std::string& b) {
     std::error_code ignored;
@@ -116,10 +119,10 @@ std::string CheckRecordOptions(const Options& opt) {
   };
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     for (std::size_t j = i + 1; j < outputs.size(); ++j) {
-      const bool mine = outputs[i].first.starts_with("--b") || outputs[j].first.starts_with("--b");
-      if (mine && !outputs[i].second.empty() && !outputs[j].second.empty() &&
-          same(outputs[i].second, outputs[j].second))
-        return outputs[i].first + " and " + outputs[j].first + " both name " + outputs[j].second;
+      const Output& a = outputs[i];
+      const Output& b = outputs[j];
+      if ((a.recorded || b.recorded) && !a.path.empty() && !b.path.empty() && same(a.path, b.path))
+        return a.name + " and " + b.name + " both name " + b.path;
     }
   }
   return "";
