@@ -96,9 +96,7 @@ LoopResult RunMainLoop(World& world, Surface& surface, Window& window, FrameTime
         break;
       }
       // In fast mode the statistics panel is drawn once a generation.
-      if (!world.bFastMode || !world.bDrawnThisGeneration) {
-        surface.FillWhite();
-        Render(world, surface);
+      if (PaintAfterTick(world, surface)) {
         capture.Painted(surface, now);
         if (present.Drawn(now, world.bFastMode)) window.Present(surface);
       }

@@ -143,6 +143,13 @@ void Render(World& world, Surface& surface) {
   }
 }
 
+bool PaintAfterTick(World& world, Surface& surface) {
+  if (world.bFastMode && world.bDrawnThisGeneration) return false;
+  surface.FillWhite();
+  Render(world, surface);
+  return true;
+}
+
 void RenderFungi(World& world, Surface& surface) {
   Figure figure;
   for (const Vec2D& fungus : world.vecFungi) {

@@ -12,6 +12,11 @@
 // bDrawnThisGeneration is clear.
 void Render(World& world, Surface& surface);
 
+// The window's painting after a tick, which the page follows too: the arena
+// every tick, the statistics panel once a generation in fast mode, each on a
+// surface filled white. True when the surface holds a new picture.
+bool PaintAfterTick(World& world, Surface& surface);
+
 // Every fungus as a square outline, with the pen already selected.
 void RenderFungi(World& world, Surface& surface);
 

@@ -50,12 +50,7 @@ int Tick(Page& page) {
     page.run.reset();
     return kFailed;
   }
-  if (!world.bFastMode || !world.bDrawnThisGeneration) {
-    page.surface.FillWhite();
-    Render(world, page.surface);
-    return kPainted;
-  }
-  return 0;
+  return PaintAfterTick(world, page.surface) ? kPainted : 0;
 }
 
 bool Running(const Page& page) { return page.run != nullptr; }

@@ -1,7 +1,8 @@
 // The glyph table against SDL2_ttf itself: every text the program draws, as
 // its own number formatting writes it, and every pair of characters, drawn
-// by the surface and by SDL2_ttf from the font file, pixel for pixel. Also
-// that the committed table is what the font gives now.
+// by the surface and by SDL2_ttf from the font file, pixel for pixel.
+// (glyph_table_current.cmake checks that the committed table is what the
+// font gives now.)
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>

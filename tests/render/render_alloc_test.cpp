@@ -13,7 +13,6 @@ TEST_F(RenderAllocation, ArenaFrameAllocatesNothing) {
   w.bShowSensors = true;
   for (int t = 0; t < 50; ++t) ASSERT_TRUE(w.Update());
   Surface s;
-  Render(w, s);  // the font is opened on first use
 
   long before = AllocationCount();
   s.FillWhite();
