@@ -7,7 +7,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <regex>
 
 #include "common/file_io.h"
