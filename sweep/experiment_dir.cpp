@@ -238,10 +238,7 @@ bool ReadPlan(const std::string& dir, Plan* plan, std::string* why) {
     if (t.variant == 0) plan->seeds.push_back(t.seed);
   }
   plan->generations = tasks[0].generations;
-  if (PlanTasks(*plan).size() != tasks.size() ||
-      !std::equal(tasks.begin(), tasks.end(), PlanTasks(*plan).begin(), [](const Task& a, const Task& b) {
-        return a.index == b.index && a.variant == b.variant && a.seed == b.seed && a.generations == b.generations;
-      })) {
+  if (tasks != PlanTasks(*plan)) {
     *why = tasksPath + " is not every variant with every seed in order";
     return false;
   }
