@@ -41,8 +41,15 @@ bool SameParam(const ParamsRecord& a, const ParamsRecord& b, int i) {
   return x == y;
 }
 
+std::string ParamsText(const std::vector<std::string>& values) {
+  std::string text;
+  for (int i = 0; i < kParamCount; ++i)
+    text += std::string(kParamNames[i].name) + " " + values[static_cast<std::size_t>(i)] + "\n";
+  return text;
+}
+
 ParamsRecord RecordWithValue(int i, const std::string& text) {
-  std::string file;
-  for (int k = 0; k < kParamCount; ++k) file += std::string(kParamNames[k].name) + " " + (k == i ? text : "0") + "\n";
-  return ParseParams(file);
+  std::vector<std::string> values(kParamCount, "0");
+  values[static_cast<std::size_t>(i)] = text;
+  return ParseParams(ParamsText(values));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "params/params.h"
 
@@ -21,6 +22,10 @@ int FindParam(const std::string& name);
 // True when the value at position i is the same in both records (bit for bit
 // for reals, so a NaN equals itself).
 bool SameParam(const ParamsRecord& a, const ParamsRecord& b, int i);
+
+// params.ini's text for the given value texts, one per name in file order:
+// a "Name value" line each.
+std::string ParamsText(const std::vector<std::string>& values);
 
 // A record holding the value the text reads as at position i of params.ini
 // (every other value zero), as the program's reader reads it.

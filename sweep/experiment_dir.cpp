@@ -1,13 +1,11 @@
 #include "sweep/experiment_dir.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -33,15 +31,8 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 bool SameFileBytes(const std::string& a, const std::string& b) {
-  std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
-  if (!x || !y) return false;
-  char bx[65536], by[65536];
-  for (;;) {
-    x.read(bx, sizeof bx);
-    y.read(by, sizeof by);
-    if (x.gcount() != y.gcount() || std::memcmp(bx, by, static_cast<std::size_t>(x.gcount())) != 0) return false;
-    if (x.gcount() == 0 || !x || !y) return !x && !y && x.gcount() == y.gcount();
-  }
+  std::string x, y, why;
+  return ReadWholeFile(a, &x, &why) && ReadWholeFile(b, &y, &why) && x == y;
 }
 
 // The directory's own name even when it is written with a trailing slash.
@@ -247,10 +238,7 @@ bool ReadPlan(const std::string& dir, Plan* plan, std::string* why) {
     if (t.variant == 0) plan->seeds.push_back(t.seed);
   }
   plan->generations = tasks[0].generations;
-  if (PlanTasks(*plan).size() != tasks.size() ||
-      !std::equal(tasks.begin(), tasks.end(), PlanTasks(*plan).begin(), [](const Task& a, const Task& b) {
-        return a.index == b.index && a.variant == b.variant && a.seed == b.seed && a.generations == b.generations;
-      })) {
+  if (tasks != PlanTasks(*plan)) {
     *why = tasksPath + " is not every variant with every seed in order";
     return false;
   }

@@ -7,7 +7,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <regex>
 
 #include "common/file_io.h"
@@ -82,12 +81,6 @@ bool ParseSet(const std::string& option, Swept* swept, std::string* why) {
     }
   }
   return true;
-}
-
-std::string VariantText(const std::vector<std::string>& values) {
-  std::string text;
-  for (int i = 0; i < kParamCount; ++i) text += std::string(kParamNames[i].name) + " " + values[i] + "\n";
-  return text;
 }
 
 }  // namespace
@@ -237,7 +230,7 @@ bool MakePlan(const PlanOptions& options, Plan* plan, std::string* why) {
       }
       values[static_cast<std::size_t>(i)] = baseValues[static_cast<std::size_t>(i)];
     }
-    const std::string text = VariantText(values);
+    const std::string text = ParamsText(values);
 
     // Written out again, every value must read back as it was meant.
     const ParamsRecord record = ParseParams(text);

@@ -30,6 +30,8 @@ struct Task {
   int variant = 0;
   std::uint32_t seed = 0;
   int generations = 0;
+
+  bool operator==(const Task&) const = default;
 };
 
 inline constexpr long long kMaxRuns = 100000;

@@ -39,6 +39,7 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
   };
   std::map<pid_t, Running> running;
   std::size_t next = 0;
+  bool startFailed = false;  // then no later run starts
   int done = alreadyDone;
   int all = alreadyDone + static_cast<int>(pending.size());
   long long finishedGenerations = 0, generationsAll = 0;
@@ -83,10 +84,8 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
         finishedGenerations += task.generations;
       } else if (end.kind == TaskEnd::kFailed) {
         ++done;
-        ++result.failed;
         say(TaskName(plan, task) + " failed with status " + std::to_string(end.status) + ": " + end.message);
       } else {
-        ++result.killed;
         say(TaskName(plan, task) + " was killed by signal " + std::to_string(end.signal) +
             "; it runs again next time");
       }
@@ -94,7 +93,7 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
   };
 
   show(true);
-  auto starting = [&] { return !result.startFailed && next < pending.size(); };
+  auto starting = [&] { return !startFailed && next < pending.size(); };
   while (!result.stopSignal && (starting() || !running.empty())) {
     while (starting() && static_cast<int>(running.size()) < options.jobs) {
       const Task& task = pending[next++];
@@ -108,7 +107,6 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
           generationsAll -= task.generations;
           break;
         case TaskStart::kElsewhere:
-          ++result.elsewhere;
           --all;
           generationsAll -= task.generations;
           say(ElsewhereLine(plan, task));
@@ -116,8 +114,7 @@ SchedulerResult RunTasks(const std::string& dir, const Plan& plan, const std::ve
         case TaskStart::kFailed:
           ++done;
           generationsAll -= task.generations;
-          ++result.failed;
-          result.startFailed = true;
+          startFailed = true;
           say(TaskName(plan, task) + " could not start: " + start.why + "; no more runs start, those going finish");
           break;
       }

@@ -12,11 +12,7 @@ struct SchedulerOptions {
 };
 
 struct SchedulerResult {
-  int failed = 0;       // runs that ended with another status than 0, or could not start
-  int killed = 0;       // runs killed by a signal from outside
-  int elsewhere = 0;    // runs another runner was running, left to it
-  bool startFailed = false;  // a run could not start, so no later one started
-  int stopSignal = 0;   // SIGINT, SIGTERM or SIGHUP that stopped the sweep, else 0
+  int stopSignal = 0;  // SIGINT, SIGTERM or SIGHUP that stopped the sweep, else 0
 };
 
 // Runs the unfinished tasks, at most jobs at once, each in its own

@@ -9,11 +9,9 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/temp_dir.h"
