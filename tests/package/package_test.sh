@@ -75,7 +75,7 @@ got=$(vexlora-evolve --version)
 echo "vexlora-evolve --version: $got"
 
 for scd in "$source"/doc/*.1.scd; do
-  page=$(basename "$scd" .1.scd)
+  page=$(head -n 1 "$scd") page=${page%(1)}  # named by its title line
   where=$(man -w "$page") || fail "man -w $page finds nothing"
   [ "$where" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page gives $where"
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings "$page" 2>&1 > /dev/null)
