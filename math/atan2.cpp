@@ -25,6 +25,7 @@
 // distance from z, a ratio of 53-bit integers, to any midpoint it is not on
 // (at least 2^-107 z): the result is z rounded, or, when z is exactly a
 // midpoint, the double below it. That is decided from the exact quotient.
+#include <cstddef>
 #include <cstdint>
 
 #include "math/bit_cast.h"
